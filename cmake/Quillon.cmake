@@ -1,0 +1,41 @@
+# Project-wide compiler settings and helpers shared by every room.
+
+add_library(quillon_warnings INTERFACE)
+target_compile_options(quillon_warnings INTERFACE
+  -Wall -Wextra -Wpedantic -Wshadow -Wnon-virtual-dtor -Wold-style-cast -Wcast-align
+  -Wunused -Woverloaded-virtual -Wnull-dereference -Wimplicit-fallthrough
+  $<$<BOOL:${QUILLON_WERROR}>:-Werror>)
+
+if(QUILLON_SANITIZE)
+  add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+
+# Every target sees the repository root as its include root: #include "platform/com/Error.h".
+function(quillon_target name)
+  target_include_directories(${name} PUBLIC $<BUILD_INTERFACE:${PROJECT_SOURCE_DIR}>
+                                            $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}/quillon>)
+  target_link_libraries(${name} PRIVATE quillon_warnings)
+endfunction()
+
+# A shared library of the platform or the component, installed to lib/.
+function(quillon_library name)
+  add_library(${name} SHARED ${ARGN})
+  quillon_target(${name})
+  install(TARGETS ${name} LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR})
+endfunction()
+
+# A server library: loaded by path through the registry, never linked against.
+function(quillon_server_library name)
+  add_library(${name} MODULE ${ARGN})
+  set_target_properties(${name} PROPERTIES PREFIX "" SUFFIX ".so")
+  quillon_target(${name})
+  target_link_options(${name} PRIVATE -Wl,--no-undefined)
+  install(TARGETS ${name} LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR})
+endfunction()
+
+function(quillon_program name)
+  add_executable(${name} ${ARGN})
+  quillon_target(${name})
+  install(TARGETS ${name} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+endfunction()

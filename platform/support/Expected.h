@@ -1,0 +1,49 @@
+// Small vocabulary types shared by the platform rooms. Header only; standard library only.
+#pragma once
+
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <utility>
+#include <variant>
+
+namespace platform {
+
+// Why a fallible operation failed, in words for a person.
+struct Failure {
+    std::string message;
+};
+
+// The result of a fallible factory or operation: a value or a Failure.
+template <class T>
+class [[nodiscard]] Expected {
+public:
+    Expected(T value) : state_(std::in_place_index<0>, std::move(value)) {}
+    Expected(Failure failure) : state_(std::in_place_index<1>, std::move(failure)) {}
+
+    bool hasValue() const noexcept { return state_.index() == 0; }
+    explicit operator bool() const noexcept { return hasValue(); }
+
+    // The value; throws std::runtime_error with the failure's message when there is none.
+    T& value() & {
+        check();
+        return std::get<0>(state_);
+    }
+    T&& value() && {
+        check();
+        return std::get<0>(std::move(state_));
+    }
+    T* operator->() { return &value(); }
+    T& operator*() & { return value(); }
+
+    const Failure& failure() const { return std::get<1>(state_); }
+    const std::string& error() const { return failure().message; }
+
+private:
+    void check() const {
+        if (!hasValue()) throw std::runtime_error(std::get<1>(state_).message);
+    }
+    std::variant<T, Failure> state_;
+};
+
+}  // namespace platform

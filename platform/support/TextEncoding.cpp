@@ -1,0 +1,124 @@
+#include "platform/support/TextEncoding.h"
+
+#include <cstdint>
+
+#include "platform/support/Utf8.h"
+
+namespace platform {
+
+namespace {
+// Windows-1252 0x80..0x9F; 0 where the code page has no character (kept as the C1 control).
+constexpr char16_t kHigh1252[32] = {
+    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
+
+}  // namespace
+
+bool isValidUtf8(std::string_view bytes) {
+    char32_t cp = 0;
+    for (std::size_t i = 0; i < bytes.size();) {
+        std::size_t len = decodeUtf8At(bytes, i, cp);
+        if (len == 0) return false;
+        i += len;
+    }
+    return true;
+}
+
+std::string decodeExternalText(std::string_view bytes) {
+    if (bytes.starts_with("\xEF\xBB\xBF")) bytes.remove_prefix(3);
+    if (isValidUtf8(bytes)) return std::string(bytes);
+    return windows1252ToUtf8(bytes);
+}
+
+std::string windows1252ToUtf8(std::string_view bytes) {
+    std::string out;
+    out.reserve(bytes.size() + bytes.size() / 4);
+    for (char ch : bytes) {
+        unsigned char c = static_cast<unsigned char>(ch);
+        char32_t cp = c;
+        if (c >= 0x80 && c < 0xA0 && kHigh1252[c - 0x80] != 0) cp = kHigh1252[c - 0x80];
+        appendUtf8(cp, out);
+    }
+    return out;
+}
+
+std::string utf8ToWindows1252(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size();) {
+        char32_t cp = 0;
+        std::size_t len = decodeUtf8At(text, i, cp);
+        if (len == 0) {
+            out += '?';
+            ++i;
+            continue;
+        }
+        i += len;
+        if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) {
+            out += static_cast<char>(cp);
+            continue;
+        }
+        char mapped = '?';
+        for (int k = 0; k < 32; ++k)
+            if (kHigh1252[k] != 0 && kHigh1252[k] == cp) mapped = static_cast<char>(0x80 + k);
+        if (cp >= 0x80 && cp < 0xA0) {
+            bool defined = kHigh1252[cp - 0x80] != 0;
+            if (!defined) mapped = static_cast<char>(cp);
+        }
+        out += mapped;
+    }
+    return out;
+}
+
+std::string utf16leToUtf8(std::string_view bytes) {
+    std::string out;
+    out.reserve(bytes.size() / 2);
+    auto unit = [&](std::size_t i) {
+        return static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) |
+                                     (static_cast<unsigned char>(bytes[i + 1]) << 8));
+    };
+    std::size_t n = bytes.size() & ~std::size_t{1};
+    for (std::size_t i = 0; i < n; i += 2) {
+        char32_t u = unit(i);
+        if (u >= 0xD800 && u <= 0xDBFF && i + 3 < n) {
+            char32_t low = unit(i + 2);
+            if (low >= 0xDC00 && low <= 0xDFFF) {
+                appendUtf8(0x10000 + ((u - 0xD800) << 10) + (low - 0xDC00), out);
+                i += 2;
+                continue;
+            }
+        }
+        if (u >= 0xD800 && u <= 0xDFFF) u = 0xFFFD;
+        appendUtf8(u, out);
+    }
+    return out;
+}
+
+std::string utf8ToUtf16le(std::string_view text) {
+    std::string out;
+    out.reserve(text.size() * 2);
+    auto put = [&](char32_t u) {
+        out += static_cast<char>(u & 0xFF);
+        out += static_cast<char>((u >> 8) & 0xFF);
+    };
+    for (std::size_t i = 0; i < text.size();) {
+        char32_t cp = 0;
+        std::size_t len = decodeUtf8At(text, i, cp);
+        if (len == 0) {
+            cp = static_cast<unsigned char>(text[i]);  // stray byte: read as Latin-1
+            len = 1;
+        }
+        i += len;
+        if (cp >= 0x10000) {
+            cp -= 0x10000;
+            put(0xD800 + (cp >> 10));
+            put(0xDC00 + (cp & 0x3FF));
+        } else {
+            put(cp);
+        }
+    }
+    return out;
+}
+
+}  // namespace platform

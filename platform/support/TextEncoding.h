@@ -1,0 +1,25 @@
+// Text encodings at the edges of the system. Everything in memory is UTF-8; files from
+// update servers or products may be UTF-8 or Windows-1252, .reg files also UTF-16LE.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+bool isValidUtf8(std::string_view bytes);
+
+// Bytes from outside as UTF-8: kept when they are valid UTF-8, else read as Windows-1252.
+// A leading UTF-8 byte order mark is dropped.
+std::string decodeExternalText(std::string_view bytes);
+
+std::string windows1252ToUtf8(std::string_view bytes);
+// Characters without a Windows-1252 code become '?'.
+std::string utf8ToWindows1252(std::string_view text);
+
+// UTF-16LE without byte order mark. Unpaired surrogates become U+FFFD.
+std::string utf16leToUtf8(std::string_view bytes);
+std::string utf8ToUtf16le(std::string_view text);
+
+}  // namespace platform

@@ -1,0 +1,152 @@
+#include <gtest/gtest.h>
+
+#include <velpack/Velpack.h>
+
+#include "platform/com/Collection.h"
+#include "platform/com/Creation.h"
+#include "platform/com/Error.h"
+#include "platform/com/Events.h"
+#include "platform/registry/RegistryStore.h"
+#include "tests/support/Programs.h"
+#include "tests/support/TestPrefix.h"
+
+using namespace platform::com;
+using testing_support::Libraries;
+using testing_support::TestPrefix;
+
+namespace {
+
+TEST(Guid, ParsesAndPrintsTheRegistryForm) {
+    constexpr Guid g = Guid::literal("{11DB8F03-663C-4819-9533-DAEAC974F906}");
+    EXPECT_EQ(g.toString(), "{11DB8F03-663C-4819-9533-DAEAC974F906}");
+    EXPECT_EQ(Guid::parse("11db8f03-663c-4819-9533-daeac974f906"), g);
+    for (const char* bad : {"", "{11DB8F03-663C-4819-9533-DAEAC974F906", "11DB8F03-663C-4819-9533-DAEAC974F90G",
+                            "11DB8F03_663C-4819-9533-DAEAC974F906"})
+        EXPECT_FALSE(Guid::parse(bad).has_value()) << bad;
+}
+
+struct IProbe : Unknown {
+    static constexpr Guid iid = Guid::literal("00000000-1111-2222-3333-444444444444");
+    virtual int value() = 0;
+};
+struct IOther : Unknown {
+    static constexpr Guid iid = Guid::literal("00000000-1111-2222-3333-555555555555");
+};
+int destroyed = 0;
+class Probe final : public Object<IProbe, IOther> {
+public:
+    int value() override { return 42; }
+    ~Probe() override { ++destroyed; }
+};
+
+TEST(Objects, CountReferencesAndAnswerForEachInterface) {
+    destroyed = 0;
+    {
+        Ptr<IProbe> probe = make<Probe>();
+        Ptr<IOther> other = probe.query<IOther>();
+        ASSERT_TRUE(other);
+        Ptr<Unknown> unknown = other.query<Unknown>();
+        ASSERT_TRUE(unknown);
+        EXPECT_EQ(unknown.query<IProbe>()->value(), 42);
+        EXPECT_FALSE(probe.query<IStringCollection>());
+        probe.reset();
+        EXPECT_EQ(destroyed, 0);  // still held through the other interfaces
+    }
+    EXPECT_EQ(destroyed, 1);
+}
+
+TEST(Collections, AreOrderedAndIndexedFromOne) {
+    auto c = makeStringCollection();
+    c->Add("a");
+    c->Add("b");
+    c->Add("c");
+    c->Remove(2);
+    EXPECT_EQ(c->Count(), 2);
+    EXPECT_EQ(c->Item(1), "a");
+    EXPECT_EQ(c->Item(2), "c");
+    EXPECT_EQ(c->Items(), (std::vector<std::string>{"a", "c"}));
+    for (int bad : {0, 3, -1}) {
+        try {
+            c->Item(bad);
+            ADD_FAILURE() << bad;
+        } catch (const Error& e) {
+            EXPECT_EQ(e.number(), 9);
+        }
+    }
+}
+
+struct IPing : Unknown {
+    static constexpr Guid iid = Guid::literal("00000000-1111-2222-3333-666666666666");
+    virtual void Ping(int n) = 0;
+};
+class Recorder final : public Object<IPing> {
+public:
+    void Ping(int n) override { seen.push_back(n); }
+    std::vector<int> seen;
+};
+
+TEST(Events, ReachEveryAdvisedSinkInOrderUntilUnadvised) {
+    EventSinks<IPing> sinks;
+    auto a = make<Recorder>();
+    auto b = make<Recorder>();
+    std::uint32_t ca = sinks.advise(a.get());
+    sinks.advise(b.get());
+    Ptr<IProbe> notASink = make<Probe>();
+    EXPECT_EQ(sinks.advise(notASink.get()), 0u);
+    sinks.raise(&IPing::Ping, 1);
+    sinks.unadvise(ca);
+    sinks.raise(&IPing::Ping, 2);
+    EXPECT_EQ(a->seen, std::vector<int>{1});
+    EXPECT_EQ(b->seen, (std::vector<int>{1, 2}));
+}
+
+TEST(ClassCreation, CreatesRegisteredClassesAndFailsWith429OnceUnregistered) {
+    TestPrefix prefix(Libraries::Registered);
+    auto zip = createObject<velpack::IZIPFile>(velpack::kZIPFileProgId);
+    ASSERT_TRUE(zip);
+    zip->put_ArchiveName("C:\\x.zip");
+    EXPECT_EQ(zip->get_ArchiveName(), "C:\\x.zip");
+    EXPECT_TRUE(zip.query<IEventSource>());
+    // The earlier interface identifiers still reach the object.
+    EXPECT_TRUE(queryAs<velpack::IZIPFile>(zip.get()));
+    EXPECT_TRUE(Ptr<Unknown>::adopt(static_cast<Unknown*>(zip->queryInterface(velpack::IID_ZIPFile_v1))));
+    // By CLSID as well.
+    EXPECT_TRUE(createObject(velpack::CLSID_PatchModule).query<velpack::IPatchModule>());
+
+    auto& store = platform::registry::RegistryStore::forPrefix();
+    std::string library = store.readText(platform::registry::Hive::ClassesRoot,
+                                         "CLSID\\" + velpack::CLSID_ZIPFile.toString() + "\\InprocServer32", "", "");
+    auto result = testing_support::runProgram(testing_support::program("regsvr32"), {"/u", "/s", library});
+    ASSERT_EQ(result.status, 0) << result.err;
+
+    try {
+        createObject(velpack::kZIPFileProgId);
+        FAIL() << "created an unregistered class";
+    } catch (const Error& e) {
+        EXPECT_EQ(e.number(), 429);
+        EXPECT_NE(e.description().find("Velpack.ZIPFile"), std::string::npos) << e.description();
+    }
+}
+
+TEST(ClassCreation, FailsWith429WhenTheLibraryCannotBeLoaded) {
+    TestPrefix prefix(Libraries::Registered);
+    auto& store = platform::registry::RegistryStore::forPrefix();
+    store.setValue(platform::registry::Hive::ClassesRoot,
+                   "CLSID\\" + velpack::CLSID_RARFile.toString() + "\\InprocServer32", "",
+                   platform::registry::Value::string("/nowhere/Missing.so"));
+    try {
+        createObject(velpack::kRARFileProgId);
+        FAIL();
+    } catch (const Error& e) {
+        EXPECT_EQ(e.number(), 429);
+        EXPECT_NE(e.description().find("/nowhere/Missing.so"), std::string::npos) << e.description();
+    }
+    try {
+        createObject("No.SuchClass");
+        FAIL();
+    } catch (const Error& e) {
+        EXPECT_EQ(e.number(), 429);
+    }
+}
+
+}  // namespace
