@@ -11,6 +11,27 @@ if(QUILLON_SANITIZE)
   add_link_options(-fsanitize=address,undefined)
 endif()
 
+# Fuzzing build (clang only): everything is instrumented for coverage; fuzz targets link libFuzzer.
+if(QUILLON_FUZZ)
+  if(NOT CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+    message(FATAL_ERROR "QUILLON_FUZZ needs clang: configure with CC=clang CXX=clang++")
+  endif()
+  add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+
+# quillon_fuzzer(NAME SOURCES... LIBS ...): a libFuzzer target, built only in the fuzzing build.
+function(quillon_fuzzer name)
+  if(NOT QUILLON_FUZZ)
+    return()
+  endif()
+  cmake_parse_arguments(F "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${F_SOURCES})
+  quillon_target(${name})
+  target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+  target_link_libraries(${name} PRIVATE ${F_LIBS})
+endfunction()
+
 # Every target sees the repository root as its include root: #include "platform/com/Error.h".
 function(quillon_target name)
   target_include_directories(${name} PUBLIC $<BUILD_INTERFACE:${PROJECT_SOURCE_DIR}>
