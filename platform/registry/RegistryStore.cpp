@@ -120,8 +120,8 @@ std::vector<std::string_view> splitKeyPath(std::string_view keyPath) {
 
 Expected<RegistryStore> RegistryStore::open(const std::filesystem::path& path) {
     sqlite3* db = nullptr;
-    int rc = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
-                             nullptr);
+    int rc =
+        sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
     if (rc != SQLITE_OK) {
         std::string msg = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
         sqlite3_close(db);
@@ -170,8 +170,13 @@ RegistryStore& RegistryStore::forPrefix() {
     std::lock_guard lock(prefixStoreMutex);
     if (!prefixStore) {
         auto root = prefix::root();
-        if (!std::filesystem::is_directory(root))
-            throw StoreError("the prefix " + root.string() + " does not exist; make it with 'quillon-prefix init'");
+        // A folder that was never made a prefix must not silently get a new, empty store:
+        // it has neither the store nor the prefix's drive folder.
+        std::error_code ec;
+        bool made = std::filesystem::is_regular_file(prefix::registryPath(), ec) ||
+                    std::filesystem::is_directory(root / "drive_c", ec);
+        if (!made)
+            throw StoreError("the prefix " + root.string() + " has not been made; make it with 'quillon-prefix init'");
         auto store = open(prefix::registryPath());
         if (!store) throw StoreError(store.error());
         prefixStore = std::make_unique<RegistryStore>(std::move(store).value());
@@ -219,30 +224,42 @@ void RegistryStore::ensureSchema() {
 
 template <class F>
 auto RegistryStore::write(F&& work) -> decltype(work()) {
-    if (transactionDepth_ > 0) return work();
-    // IMMEDIATE takes the write lock at once, so two writers queue on the busy timeout
+    // A nested write is a savepoint, so that work which throws takes back its own changes even
+    // when an outer caller catches the exception and commits the rest. The outermost write
+    // takes the write lock at once (IMMEDIATE), so two writers queue on the busy timeout
     // instead of failing when one of them upgrades a read lock.
-    exec("BEGIN IMMEDIATE");
+    const bool nested = transactionDepth_ > 0;
+    const int outer = transactionDepth_;
+    exec(nested ? "SAVEPOINT nested" : "BEGIN IMMEDIATE");
     ++transactionDepth_;
+    auto finish = [&] {
+        exec(nested ? "RELEASE nested" : "COMMIT");
+        transactionDepth_ = outer;
+    };
     try {
         if constexpr (std::is_void_v<decltype(work())>) {
             work();
-            --transactionDepth_;
-            exec("COMMIT");
+            finish();
         } else {
             auto result = work();
-            --transactionDepth_;
-            exec("COMMIT");
+            finish();
             return result;
         }
     } catch (...) {
-        transactionDepth_ = 0;
-        sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+        transactionDepth_ = outer;
+        if (nested) {
+            sqlite3_exec(db_, "ROLLBACK TO nested", nullptr, nullptr, nullptr);
+            sqlite3_exec(db_, "RELEASE nested", nullptr, nullptr, nullptr);
+        } else {
+            sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+        }
         throw;
     }
 }
 
-void RegistryStore::transaction(const std::function<void()>& work) { write(work); }
+void RegistryStore::transaction(const std::function<void()>& work) {
+    write(work);
+}
 
 std::optional<std::int64_t> RegistryStore::findKey(Hive hive, std::string_view keyPath) {
     std::int64_t id = static_cast<std::int64_t>(hive);
@@ -279,7 +296,9 @@ std::int64_t RegistryStore::ensureKey(Hive hive, std::string_view keyPath) {
     return id;
 }
 
-bool RegistryStore::keyExists(Hive hive, std::string_view keyPath) { return findKey(hive, keyPath).has_value(); }
+bool RegistryStore::keyExists(Hive hive, std::string_view keyPath) {
+    return findKey(hive, keyPath).has_value();
+}
 
 void RegistryStore::createKey(Hive hive, std::string_view keyPath) {
     write([&] { ensureKey(hive, keyPath); });
@@ -305,6 +324,21 @@ bool RegistryStore::deleteKey(Hive hive, std::string_view keyPath, Subtree subtr
     });
 }
 
+std::optional<std::string> RegistryStore::storedPath(Hive hive, std::string_view keyPath) {
+    std::int64_t id = static_cast<std::int64_t>(hive);
+    std::string path;
+    auto& find = statement("SELECT id, name FROM keys WHERE parent = ?1 AND fold = ?2");
+    for (std::string_view part : splitKeyPath(keyPath)) {
+        ResetOnExit guard(find);
+        find.bind(1, id).bind(2, foldCase(part));
+        if (!find.step()) return std::nullopt;
+        id = find.integer(0);
+        if (!path.empty()) path += '\\';
+        path += find.text(1);
+    }
+    return path;
+}
+
 std::optional<std::string> RegistryStore::keyName(Hive hive, std::string_view keyPath) {
     auto id = findKey(hive, keyPath);
     if (!id) return std::nullopt;
@@ -324,6 +358,23 @@ std::vector<std::string> RegistryStore::subkeys(Hive hive, std::string_view keyP
     list.bind(1, *id);
     while (list.step()) names.push_back(list.text(0));
     return names;
+}
+
+std::vector<std::string> RegistryStore::subtree(Hive hive, std::string_view keyPath) {
+    std::vector<std::string> paths;
+    auto root = storedPath(hive, keyPath);
+    if (!root) return paths;
+    // Without recursion: keys may nest deeply.
+    std::vector<std::string> pending{*root};
+    while (!pending.empty()) {
+        std::string path = std::move(pending.back());
+        pending.pop_back();
+        auto children = subkeys(hive, path);
+        for (auto it = children.rbegin(); it != children.rend(); ++it)
+            pending.push_back(path.empty() ? *it : path + '\\' + *it);
+        paths.push_back(std::move(path));
+    }
+    return paths;
 }
 
 std::vector<NamedValue> RegistryStore::values(Hive hive, std::string_view keyPath) {

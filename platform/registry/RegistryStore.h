@@ -38,7 +38,8 @@ public:
     static Expected<RegistryStore> open(const std::filesystem::path& path);
 
     // The store of the current prefix, opened on first use and kept for the process.
-    // Throws StoreError when the prefix has not been made.
+    // Throws StoreError when the prefix has not been made (neither its store nor its drive
+    // folder exists); then nothing has been created.
     static RegistryStore& forPrefix();
     // Forgets the store of forPrefix(), so that the next call opens the then-current prefix.
     static void resetPrefixStore();
@@ -60,8 +61,14 @@ public:
 
     // The key's name as stored (its own case), or nothing when missing.
     std::optional<std::string> keyName(Hive hive, std::string_view keyPath);
+    // The key's path with every component in its stored case ("" for the hive itself), or
+    // nothing when the key is missing.
+    std::optional<std::string> storedPath(Hive hive, std::string_view keyPath);
     // Subkey names in case-insensitive order; empty when the key is missing.
     std::vector<std::string> subkeys(Hive hive, std::string_view keyPath);
+    // The key and every key below it as stored paths, depth first with subkeys in the order of
+    // subkeys(); empty when the key is missing.
+    std::vector<std::string> subtree(Hive hive, std::string_view keyPath);
     // Values in creation order; empty when the key is missing. The default value has the
     // empty name.
     std::vector<NamedValue> values(Hive hive, std::string_view keyPath);
@@ -76,7 +83,8 @@ public:
     bool deleteValue(Hive hive, std::string_view keyPath, std::string_view name);
 
     // Runs `work` as one write transaction: all of its changes or, when it throws, none.
-    // Transactions nest; only the outermost commits.
+    // Transactions nest: an inner one is a savepoint, taken back alone when it throws; only
+    // the outermost commits.
     void transaction(const std::function<void()>& work);
 
 private:
