@@ -3,7 +3,7 @@
 add_library(quillon_warnings INTERFACE)
 target_compile_options(quillon_warnings INTERFACE
   -Wall -Wextra -Wpedantic -Wshadow -Wnon-virtual-dtor -Wold-style-cast -Wcast-align
-  -Wunused -Woverloaded-virtual -Wnull-dereference -Wimplicit-fallthrough
+  -Wunused -Woverloaded-virtual -Wimplicit-fallthrough
   $<$<BOOL:${QUILLON_WERROR}>:-Werror>)
 
 if(QUILLON_SANITIZE)
@@ -59,4 +59,14 @@ function(quillon_program name)
   add_executable(${name} ${ARGN})
   quillon_target(${name})
   install(TARGETS ${name} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+endfunction()
+
+# Adds every folder below the current one that has a CMakeLists.txt of its own.
+function(quillon_add_subdirectories)
+  file(GLOB children LIST_DIRECTORIES true ${CMAKE_CURRENT_SOURCE_DIR}/*)
+  foreach(dir IN LISTS children)
+    if(IS_DIRECTORY ${dir} AND EXISTS ${dir}/CMakeLists.txt)
+      add_subdirectory(${dir})
+    endif()
+  endforeach()
 endfunction()
