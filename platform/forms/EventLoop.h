@@ -1,0 +1,17 @@
+// The model's event queue: events that run later, from the event loop (DoEvents, a modal
+// show's nested loop, the program loop), in the order they were queued.
+// Part of platform/forms; depends on the standard library only.
+#pragma once
+
+#include <functional>
+
+namespace platform::forms {
+
+// Queues a task; it runs from the event loop, never inside post().
+void post(std::function<void()> task);
+
+// Lets pending events run once and returns: the host's own (input, repaints) and the tasks
+// queued before the call. An error raised by one of them reaches the caller.
+void doEvents();
+
+}  // namespace platform::forms
