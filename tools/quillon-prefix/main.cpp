@@ -2,6 +2,7 @@
 // system (drives, Windows and system folders, registry store).
 //   quillon-prefix init [DIR]   make the prefix and register the four server libraries
 //   quillon-prefix where        print the prefix and its special folders
+//   quillon-prefix boot         do what the host does at its next start (Boot.h)
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -12,6 +13,7 @@
 #include "platform/registry/RegistryStore.h"
 #include "platform/support/ProgramLocation.h"
 #include "tools/common/Spawn.h"
+#include "tools/quillon-prefix/Boot.h"
 
 namespace fs = std::filesystem;
 namespace prefix = platform::prefix;
@@ -24,7 +26,9 @@ constexpr const char* kServerLibraries[] = {"Gorsla.so", "Gorslb.so", "Gorsld.so
 int usage() {
     std::fprintf(stderr,
                  "usage: quillon-prefix init [DIR]   make a prefix (default: $QUILLON_PREFIX or the user's default)\n"
-                 "       quillon-prefix where        print the prefix and its special folders\n");
+                 "       quillon-prefix where        print the prefix and its special folders\n"
+                 "       quillon-prefix boot         replace the files and run the RunOnce commands queued for the "
+                 "next start\n");
     return 1;
 }
 
@@ -79,8 +83,8 @@ int init(const fs::path& dir) {
 int where() {
     std::printf("prefix     %s\n", prefix::root().c_str());
     std::printf("registry   %s\n", prefix::registryPath().c_str());
-    for (auto folder : {prefix::Folder::Favorites, prefix::Folder::Windows, prefix::Folder::System,
-                        prefix::Folder::CommonFiles}) {
+    for (auto folder :
+         {prefix::Folder::Favorites, prefix::Folder::Windows, prefix::Folder::System, prefix::Folder::CommonFiles}) {
         std::printf("folder %-3d %-32s %s\n", static_cast<int>(folder), prefix::windowsPath(folder).c_str(),
                     prefix::nativePath(folder).c_str());
     }
@@ -94,5 +98,6 @@ int main(int argc, char** argv) {
     if (args.empty()) return usage();
     if (args[0] == "init" && args.size() <= 2) return init(args.size() == 2 ? fs::path(args[1]) : prefix::root());
     if (args[0] == "where" && args.size() == 1) return where();
+    if (args[0] == "boot" && args.size() == 1) return tools::bootPrefix();
     return usage();
 }

@@ -1,0 +1,222 @@
+#include "platform/gorsl/gorsld/FtpSession.h"
+
+#include <curl/curl.h>
+
+#include <cstdlib>
+#include <vector>
+
+namespace gorsl {
+
+namespace {
+std::chrono::seconds secondsFromEnvironment(const char* name, std::chrono::seconds fallback) {
+    const char* text = std::getenv(name);
+    if (!text || !*text) return fallback;
+    char* end = nullptr;
+    long value = std::strtol(text, &end, 10);
+    if (*end != '\0' || value < 1) return fallback;
+    return std::chrono::seconds(value);
+}
+
+// Each path component %-escaped; the separators kept.
+std::string escapeComponents(CURL* curl, std::string_view path) {
+    std::string out;
+    std::size_t i = 0;
+    while (i <= path.size()) {
+        std::size_t slash = path.find('/', i);
+        std::string_view part = path.substr(i, slash == std::string_view::npos ? std::string_view::npos : slash - i);
+        if (!part.empty()) {
+            char* escaped = curl_easy_escape(curl, part.data(), static_cast<int>(part.size()));
+            if (escaped) out += escaped;
+            curl_free(escaped);
+        }
+        if (slash == std::string_view::npos) break;
+        out += '/';
+        i = slash + 1;
+    }
+    return out;
+}
+
+// The URL path for an FTP path: an absolute one starts at the server's root ("%2F"), a
+// relative one at the logon directory.
+std::string urlPath(CURL* curl, const std::string& path) {
+    if (!path.empty() && path[0] == '/') return "%2F" + escapeComponents(curl, std::string_view(path).substr(1));
+    return escapeComponents(curl, path);
+}
+
+// A host name or address, nothing that would make the URL name another place.
+bool isHostName(const std::string& host) {
+    for (char c : host) {
+        bool ok = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+                  std::string_view(".-_:[]%").find(c) != std::string_view::npos;
+        if (!ok) return false;
+    }
+    return !host.empty();
+}
+
+std::string hostPart(const std::string& host) {
+    if (host.find(':') != std::string::npos && host.front() != '[') return "[" + host + "]";
+    return host;
+}
+
+size_t writeToStagedFile(char* data, size_t size, size_t count, void* user) {
+    auto* staged = static_cast<StagedFile*>(user);
+    return staged->write({data, size * count}) ? 0 : size * count;
+}
+
+size_t discard(char*, size_t size, size_t count, void*) {
+    return size * count;
+}
+
+// For FTP the header callback sees every reply line of the server; the last one is kept.
+size_t keepReply(char* data, size_t size, size_t count, void* user) {
+    auto* reply = static_cast<std::string*>(user);
+    std::string line(data, size * count);
+    while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
+    if (!line.empty()) *reply = line;
+    return size * count;
+}
+}  // namespace
+
+FtpLimits FtpLimits::fromEnvironment() {
+    FtpLimits limits;
+    limits.responseTimeout = secondsFromEnvironment("QUILLON_FTP_CONNECT_TIMEOUT", limits.responseTimeout);
+    limits.lowSpeedTime = secondsFromEnvironment("QUILLON_FTP_LOW_SPEED_TIME", limits.lowSpeedTime);
+    return limits;
+}
+
+std::string normaliseFtpPath(std::string_view path) {
+    const bool absolute = !path.empty() && (path[0] == '/' || path[0] == '\\');
+    std::string out = absolute ? "/" : "";
+    std::size_t i = 0;
+    while (i < path.size()) {
+        std::size_t end = path.find_first_of("/\\", i);
+        if (end == std::string_view::npos) end = path.size();
+        std::string_view part = path.substr(i, end - i);
+        if (!part.empty() && part != ".") {
+            if (!out.empty() && out.back() != '/') out += '/';
+            out.append(part);
+        }
+        i = end + 1;
+    }
+    return out;
+}
+
+struct FtpSession::Handle {
+    CURL* curl = nullptr;
+    std::string base;   // "ftp://host:port/"
+    std::string reply;  // the server's last reply line
+    char errorBuffer[CURL_ERROR_SIZE] = {};
+    ~Handle() {
+        if (curl) curl_easy_cleanup(curl);
+    }
+};
+
+FtpSession::FtpSession(std::unique_ptr<Handle> handle) : handle_(std::move(handle)) {}
+FtpSession::FtpSession(FtpSession&&) noexcept = default;
+FtpSession& FtpSession::operator=(FtpSession&&) noexcept = default;
+FtpSession::~FtpSession() = default;
+
+platform::Expected<FtpSession> FtpSession::connect(const FtpLogon& logon, const FtpLimits& limits) {
+    auto handle = std::make_unique<Handle>();
+    handle->curl = curl_easy_init();
+    if (!handle->curl) return platform::Failure{"the Internet functions cannot be initialised"};
+    if (logon.host.empty()) return platform::Failure{"no host name given"};
+    if (!isHostName(logon.host)) return platform::Failure{"not a host name: " + logon.host};
+    CURL* curl = handle->curl;
+    handle->base = "ftp://" + hostPart(logon.host) + ":" + std::to_string(logon.port) + "/";
+
+    const std::string user = logon.userName.empty() ? "anonymous" : logon.userName;
+    const std::string password = logon.userName.empty() && logon.password.empty() ? "quillon@" : logon.password;
+    curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, handle->errorBuffer);
+    curl_easy_setopt(curl, CURLOPT_HEADERFUNCTION, &keepReply);
+    curl_easy_setopt(curl, CURLOPT_HEADERDATA, &handle->reply);
+    curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "ftp");
+    curl_easy_setopt(curl, CURLOPT_USERNAME, user.c_str());
+    curl_easy_setopt(curl, CURLOPT_PASSWORD, password.c_str());
+    if (!logon.agent.empty()) curl_easy_setopt(curl, CURLOPT_USERAGENT, logon.agent.c_str());
+    if (logon.proxy == Proxy::None) curl_easy_setopt(curl, CURLOPT_PROXY, "");
+    if (logon.proxy == Proxy::Given) curl_easy_setopt(curl, CURLOPT_PROXY, logon.proxyName.c_str());
+    curl_easy_setopt(curl, CURLOPT_FTP_FILEMETHOD, static_cast<long>(CURLFTPMETHOD_SINGLECWD));
+    curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, static_cast<long>(limits.responseTimeout.count()));
+    curl_easy_setopt(curl, CURLOPT_SERVER_RESPONSE_TIMEOUT, static_cast<long>(limits.responseTimeout.count()));
+    curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, limits.lowSpeedBytes);
+    curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, static_cast<long>(limits.lowSpeedTime.count()));
+    curl_easy_setopt(curl, CURLOPT_TCP_KEEPALIVE, 1L);
+
+    FtpSession session(std::move(handle));
+    if (!session.perform(session.handle_->base, false)) return platform::Failure{session.lastError_};
+    return session;
+}
+
+bool FtpSession::perform(const std::string& url, bool body) {
+    CURL* curl = handle_->curl;
+    handle_->errorBuffer[0] = '\0';
+    handle_->reply.clear();
+    curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
+    curl_easy_setopt(curl, CURLOPT_NOBODY, body ? 0L : 1L);
+    if (!body) {
+        curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &discard);
+        curl_easy_setopt(curl, CURLOPT_WRITEDATA, nullptr);
+    }
+    CURLcode code = curl_easy_perform(curl);
+    if (code == CURLE_OK) return true;
+    lastError_ = handle_->errorBuffer[0] ? handle_->errorBuffer : curl_easy_strerror(code);
+    // A refusal by the server says more in the server's own words.
+    const std::string& reply = handle_->reply;
+    if (!reply.empty() && (reply[0] == '4' || reply[0] == '5')) lastError_ += " (server: " + reply + ")";
+    return false;
+}
+
+std::string FtpSession::resolve(std::string_view path) const {
+    std::string normal = normaliseFtpPath(path);
+    if (!normal.empty() && normal[0] == '/') return normal;
+    if (current_.empty()) return normal;
+    if (normal.empty()) return current_;
+    return current_ == "/" ? "/" + normal : current_ + "/" + normal;
+}
+
+bool FtpSession::changeDirectory(std::string_view path) {
+    std::string target = resolve(path);
+    std::string url = handle_->base + urlPath(handle_->curl, target);
+    if (url.back() != '/') url += '/';
+    if (!perform(url, false)) return false;
+    current_ = target;
+    return true;
+}
+
+bool FtpSession::getFile(std::string_view remotePath, const std::filesystem::path& localPath, std::string_view shownAs,
+                         Overwrite overwrite, TransferMode mode) {
+    const std::string shown(shownAs);
+    std::string target = resolve(remotePath);
+    if (target.empty() || target == "/") {
+        lastError_ = "no remote file name given";
+        return false;
+    }
+    std::error_code exists;
+    if (overwrite == Overwrite::Keep && std::filesystem::exists(localPath, exists)) {
+        lastError_ = "The file exists: " + shown;
+        return false;
+    }
+    StagedFile staged(localPath);
+    if (auto error = staged.create()) {
+        lastError_ = "cannot create " + shown + ": " + error.message();
+        return false;
+    }
+    CURL* curl = handle_->curl;
+    curl_easy_setopt(curl, CURLOPT_TRANSFERTEXT, mode == TransferMode::Text ? 1L : 0L);
+    curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &writeToStagedFile);
+    curl_easy_setopt(curl, CURLOPT_WRITEDATA, &staged);
+    bool fetched = perform(handle_->base + urlPath(curl, target), true);
+    curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &discard);
+    curl_easy_setopt(curl, CURLOPT_WRITEDATA, nullptr);
+    if (!fetched) return false;
+    if (auto error = staged.commit(overwrite)) {
+        lastError_ = error == std::errc::file_exists ? "The file exists: " + shown
+                                                     : "cannot write " + shown + ": " + error.message();
+        return false;
+    }
+    return true;
+}
+
+}  // namespace gorsl

@@ -1,0 +1,98 @@
+#include "platform/gorsl/gorsld/InternetClient.h"
+
+#include <curl/curl.h>
+
+#include <mutex>
+#include <optional>
+
+#include "platform/gorsl/Gorsl.h"
+#include "platform/gorsl/gorsld/FtpSession.h"
+#include "platform/prefix/Prefix.h"
+
+namespace gorsl {
+
+namespace {
+using platform::com::toBoolean;
+
+// Access types of the host's Internet functions.
+constexpr std::int32_t kAccessPreconfig = 0;
+constexpr std::int32_t kAccessDirect = 1;
+constexpr std::int32_t kAccessProxy = 3;
+// Transfer flag for text (FTP_TRANSFER_TYPE_ASCII); everything else is binary.
+constexpr std::int32_t kTransferText = 1;
+
+bool initialiseCurl() {
+    static std::once_flag once;
+    static bool ready = false;
+    std::call_once(once, [] { ready = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK; });
+    return ready;
+}
+
+class InternetClient final : public platform::com::Object<IInternetClient> {
+public:
+    Boolean Open(const std::string& agent, std::int32_t accessType, const std::string& proxy, std::int32_t) override {
+        if (accessType != kAccessPreconfig && accessType != kAccessDirect && accessType != kAccessProxy)
+            return fail("unknown access type " + std::to_string(accessType));
+        if (!initialiseCurl()) return fail("the Internet functions cannot be initialised");
+        agent_ = agent;
+        proxy_ = accessType == kAccessDirect  ? Proxy::None
+                 : accessType == kAccessProxy ? Proxy::Given
+                                              : Proxy::FromEnvironment;
+        proxyName_ = proxy;
+        open_ = true;
+        return platform::com::True;
+    }
+
+    Boolean Connect(std::int32_t service, const std::string& host, std::int32_t port, const std::string& userName,
+                    const std::string& password, std::int32_t, std::int32_t) override {
+        if (!open_) return fail("the Internet access is not open");
+        if (service != kServiceFtp)
+            return fail("service " + std::to_string(service) + " is not supported, only FTP (1)");
+        if (port < 0 || port > 65535) return fail("port " + std::to_string(port) + " is out of range");
+        session_.reset();
+        FtpLogon logon{host, port == 0 ? kDefaultFtpPort : port, userName, password, proxy_, proxyName_, agent_};
+        auto session = FtpSession::connect(logon, FtpLimits::fromEnvironment());
+        if (!session) return fail(session.error());
+        session_.emplace(std::move(session).value());
+        return platform::com::True;
+    }
+
+    Boolean ChangeDirectory(const std::string& path) override {
+        if (!session_) return fail("not connected");
+        return session_->changeDirectory(path) ? platform::com::True : fail(session_->lastError());
+    }
+
+    Boolean GetFile(const std::string& remotePath, const std::string& localPath, Boolean failIfExists, std::int32_t,
+                    std::int32_t flags, std::int32_t) override {
+        if (!session_) return fail("not connected");
+        if (localPath.empty()) return fail("no local file name given");
+        bool fetched = session_->getFile(remotePath, platform::prefix::toNative(localPath), localPath,
+                                         failIfExists ? Overwrite::Keep : Overwrite::Replace,
+                                         (flags & 3) == kTransferText ? TransferMode::Text : TransferMode::Binary);
+        return fetched ? platform::com::True : fail(session_->lastError());
+    }
+
+    std::string LastErrorText() override { return lastError_; }
+
+    void Close() override { session_.reset(); }
+
+private:
+    Boolean fail(std::string message) {
+        lastError_ = std::move(message);
+        return platform::com::False;
+    }
+
+    bool open_ = false;
+    std::string agent_;
+    Proxy proxy_ = Proxy::None;
+    std::string proxyName_;
+    std::optional<FtpSession> session_;
+    std::string lastError_;
+};
+}  // namespace
+
+platform::com::Unknown* createInternetClient() {
+    return new InternetClient();
+}
+
+}  // namespace gorsl

@@ -1,0 +1,16 @@
+// Gorsld's Internet client, the class behind IInternetClient: Internet access, then one FTP
+// session at a time.
+// Part of platform/gorsl; depends on platform/com and libcurl.
+#pragma once
+
+#include "platform/com/Unknown.h"
+
+namespace gorsl {
+
+inline constexpr const char* kGorsldSource = "Gorsld.InternetClient";
+inline constexpr int kServiceFtp = 1;
+inline constexpr int kDefaultFtpPort = 21;
+
+platform::com::Unknown* createInternetClient();
+
+}  // namespace gorsl

@@ -1,0 +1,32 @@
+// How the wizard reaches the maker's tool libraries: the global objects of Gorsla and
+// Gorslb, made through the component runtime on first use and kept until the program ends,
+// and the classes made anew for each use (process runner, key lister, Internet client).
+// Part of quillon/toollib; depends on platform/com and platform/gorsl's interfaces.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/com/Unknown.h"
+#include "platform/gorsl/Gorsl.h"
+
+namespace quillon::toollib {
+
+// HKEY_LOCAL_MACHINE as the libraries take it, the only hive the wizard passes itself.
+inline constexpr std::int32_t HKEY_LOCAL_MACHINE = -2147483646;
+
+// The global objects. The first call makes the object; a creation error
+// (platform::com::Error, 429 when the library is missing or unregistered) propagates, and
+// the next call tries again. Afterwards the same object serves every call.
+gorsl::IGorsla& gorsla();
+gorsl::IGorslb& gorslb();
+
+// A new object for each use; creation errors propagate.
+platform::com::Ptr<gorsl::IProcessRunner> makeProcessRunner();
+platform::com::Ptr<gorsl::IRegistryKeyLister> makeKeyLister();
+platform::com::Ptr<gorsl::IInternetClient> makeInternetClient();
+
+// Lets go of the global objects; the next use makes them anew. For tests, which switch
+// prefixes within one process.
+void releaseGlobalObjects();
+
+}  // namespace quillon::toollib

@@ -1,0 +1,200 @@
+// Gorsld's Internet client against a real FTP server on a loopback port, in the order the
+// wizard calls it: open, connect, change directory, get file, last error text, close.
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <optional>
+
+#include "platform/support/TextCase.h"
+#include "tests/gorsl/GorslTesting.h"
+#include "tests/support/FtpServer.h"
+
+namespace gorsl_testing {
+namespace {
+
+using platform::com::False;
+using platform::com::True;
+using testing_support::Anonymous;
+using testing_support::FtpMode;
+using testing_support::FtpServer;
+using testing_support::FtpServerOptions;
+
+// A port on which nobody listens: bound, read, and let go again.
+int unusedPort() {
+    int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    socklen_t length = sizeof address;
+    ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
+    ::close(fd);
+    return ntohs(address.sin_port);
+}
+
+class InternetClient : public RegisteredPrefix {
+protected:
+    void SetUp() override {
+        writeFile(root / "index.txt", "adu1.0ov\r\nline\r\n");
+        writeFile(root / "updates" / "prod" / "Prod 2.zip", std::string(100000, 'z'));
+        writeFile(root / "big.bin", std::string(1 << 20, 'b'));
+        writeFile(root / "empty.txt", "");
+    }
+    void TearDown() override {
+        ::unsetenv("QUILLON_FTP_CONNECT_TIMEOUT");
+        ::unsetenv("QUILLON_FTP_LOW_SPEED_TIME");
+    }
+    FtpServer& server(FtpMode mode = FtpMode::Normal, Anonymous anonymous = Anonymous::Off) {
+        server_.emplace(FtpServerOptions{root, {{"anna", "geheim"}}, anonymous, mode, 0});
+        return *server_;
+    }
+    // A client that is open and logged on as anna.
+    Ptr<gorsl::IInternetClient> connected() {
+        auto c = makeClient();
+        EXPECT_EQ(c->Open("Quillon", 1, "", 0), True);
+        EXPECT_EQ(c->Connect(1, server_->host(), server_->port(), "anna", "geheim", 0, 0), True) << c->LastErrorText();
+        return c;
+    }
+    static Ptr<gorsl::IInternetClient> makeClient() {
+        return platform::com::createObject<gorsl::IInternetClient>(gorsl::kInternetClientProgId);
+    }
+    // The local folder of the downloads, and whether anything but `name` is in it.
+    fs::path local(const std::string& name) { return native("C:\\windows\\temp\\" + name); }
+    bool onlyIn(const std::string& name) {
+        for (const auto& entry : fs::directory_iterator(native("C:\\windows\\temp")))
+            if (entry.path().filename() != name) return false;
+        return true;
+    }
+
+    const fs::path root = prefix / "ftp-root";
+    std::optional<FtpServer> server_;
+};
+
+TEST_F(InternetClient, FetchesAFileOverOneLogon) {
+    server();
+    auto client = connected();
+    ASSERT_EQ(client->ChangeDirectory("\\"), True) << client->LastErrorText();
+    // As the wizard forms it: the directory, a slash and the file name.
+    ASSERT_EQ(client->GetFile("\\/index.txt", "C:\\windows\\temp\\Quillon-1.tmp", True, 0, 0, 0), True)
+        << client->LastErrorText();
+    EXPECT_EQ(readFile(local("Quillon-1.tmp")), "adu1.0ov\r\nline\r\n");  // binary: line ends kept
+    ASSERT_EQ(client->GetFile("\\updates\\prod/Prod 2.zip", "C:\\windows\\temp\\archive.tmp", True, 0, 0, 0), True)
+        << client->LastErrorText();
+    EXPECT_EQ(fs::file_size(local("archive.tmp")), 100000u);
+    ASSERT_EQ(client->GetFile("/empty.txt", "C:\\windows\\temp\\empty.txt", True, 0, 0, 0), True)
+        << client->LastErrorText();
+    EXPECT_EQ(fs::file_size(local("empty.txt")), 0u);
+    client->Close();
+    EXPECT_EQ(server_->count("<- USER anna"), 1) << server_->log();
+    EXPECT_EQ(server_->count("<- QUIT"), 1) << server_->log();
+    EXPECT_EQ(server_->count("<- RETR index.txt"), 1) << server_->log();
+}
+
+TEST_F(InternetClient, RefusesABadPassword) {
+    server();
+    auto client = makeClient();
+    ASSERT_EQ(client->Open("Quillon", 1, "", 0), True);
+    EXPECT_EQ(client->Connect(1, server_->host(), server_->port(), "anna", "falsch", 0, 0), False);
+    EXPECT_NE(client->LastErrorText().find("530"), std::string::npos) << client->LastErrorText();
+    EXPECT_EQ(client->ChangeDirectory("\\"), False);  // nothing to work on without a logon
+}
+
+TEST_F(InternetClient, LogsOnAnonymouslyOnlyWhereTheServerAllowsIt) {
+    server(FtpMode::Normal, Anonymous::On);
+    auto client = makeClient();
+    ASSERT_EQ(client->Open("Quillon", 1, "", 0), True);
+    EXPECT_EQ(client->Connect(1, server_->host(), server_->port(), "", "", 0, 0), True) << client->LastErrorText();
+    EXPECT_EQ(client->GetFile("index.txt", "C:\\windows\\temp\\anon.txt", True, 0, 0, 0), True);
+
+    server(FtpMode::Normal, Anonymous::Off);
+    auto refused = makeClient();
+    ASSERT_EQ(refused->Open("Quillon", 1, "", 0), True);
+    EXPECT_EQ(refused->Connect(1, server_->host(), server_->port(), "", "", 0, 0), False);
+}
+
+TEST_F(InternetClient, ChangesOnlyIntoDirectoriesThatExist) {
+    server();
+    auto client = connected();
+    EXPECT_EQ(client->ChangeDirectory("\\updates\\prod"), True) << client->LastErrorText();
+    EXPECT_EQ(client->ChangeDirectory("/nope"), False);
+    EXPECT_FALSE(client->LastErrorText().empty());
+    // The failed change left the directory as it was: a relative name still finds the file.
+    EXPECT_EQ(client->GetFile("Prod 2.zip", "C:\\windows\\temp\\a.zip", True, 0, 0, 0), True)
+        << client->LastErrorText();
+    EXPECT_EQ(client->ChangeDirectory("index.txt"), False);  // a file is no directory
+    EXPECT_EQ(client->ChangeDirectory("/"), True);
+    EXPECT_EQ(client->ChangeDirectory("updates"), True);
+    EXPECT_EQ(client->ChangeDirectory("prod"), True);
+    EXPECT_EQ(client->GetFile("Prod 2.zip", "C:\\windows\\temp\\b.zip", True, 0, 0, 0), True)
+        << client->LastErrorText();
+}
+
+TEST_F(InternetClient, LeavesNothingBehindForAMissingFile) {
+    server();
+    auto client = connected();
+    EXPECT_EQ(client->GetFile("/missing.txt", "C:\\windows\\temp\\missing.txt", True, 0, 0, 0), False);
+    EXPECT_NE(client->LastErrorText().find("550"), std::string::npos) << client->LastErrorText();
+    EXPECT_TRUE(onlyIn("")) << "no partial or temporary file";
+    // The session goes on after the failure.
+    EXPECT_EQ(client->GetFile("/index.txt", "C:\\windows\\temp\\index.txt", True, 0, 0, 0), True);
+}
+
+TEST_F(InternetClient, KeepsAFileAlreadyAtTheLocalPath) {
+    server();
+    auto client = connected();
+    writeFile(local("index.txt"), "stale");
+    EXPECT_EQ(client->GetFile("/index.txt", "C:\\windows\\temp\\index.txt", True, 0, 0, 0), False);
+    EXPECT_EQ(client->LastErrorText(), "The file exists: C:\\windows\\temp\\index.txt");
+    EXPECT_EQ(readFile(local("index.txt")), "stale");
+    EXPECT_EQ(client->GetFile("/index.txt", "C:\\windows\\temp\\index.txt", False, 0, 0, 0), True);
+    EXPECT_EQ(readFile(local("index.txt")), "adu1.0ov\r\nline\r\n");
+}
+
+TEST_F(InternetClient, GivesUpOnAServerThatSaysNothing) {
+    server(FtpMode::Silent);
+    ::setenv("QUILLON_FTP_CONNECT_TIMEOUT", "2", 1);
+    auto client = makeClient();
+    ASSERT_EQ(client->Open("Quillon", 1, "", 0), True);
+    EXPECT_EQ(client->Connect(1, server_->host(), server_->port(), "anna", "geheim", 0, 0), False);
+    // The limit ended it ("... timed out after 2001 milliseconds", "FTP response timeout").
+    const std::string text = platform::asciiLower(client->LastErrorText());
+    EXPECT_TRUE(text.find("timed out") != std::string::npos || text.find("timeout") != std::string::npos) << text;
+}
+
+TEST_F(InternetClient, GivesUpOnAStalledTransferAndLeavesNoPartialFile) {
+    server(FtpMode::Stall);
+    ::setenv("QUILLON_FTP_LOW_SPEED_TIME", "2", 1);
+    auto client = connected();
+    EXPECT_EQ(client->GetFile("/big.bin", "C:\\windows\\temp\\big.bin", True, 0, 0, 0), False);
+    EXPECT_NE(client->LastErrorText().find("too slow"), std::string::npos) << client->LastErrorText();
+    EXPECT_TRUE(onlyIn("")) << "no partial or temporary file";
+}
+
+TEST_F(InternetClient, ConnectsToTheGivenPortOnly) {
+    server();
+    auto client = makeClient();
+    ASSERT_EQ(client->Open("Quillon", 1, "", 0), True);
+    EXPECT_EQ(client->Connect(1, server_->host(), unusedPort(), "anna", "geheim", 0, 0), False);
+    EXPECT_FALSE(client->LastErrorText().empty());
+    EXPECT_EQ(client->Connect(1, server_->host(), server_->port(), "anna", "geheim", 0, 0), True)
+        << client->LastErrorText();
+    EXPECT_EQ(client->Connect(1, "", 21, "anna", "geheim", 0, 0), False);  // a product without a server entry
+    EXPECT_EQ(client->Connect(1, server_->host() + "/x", server_->port(), "anna", "geheim", 0, 0), False);
+    EXPECT_EQ(client->Connect(3, server_->host(), server_->port(), "anna", "geheim", 0, 0), False);  // not FTP
+}
+
+TEST_F(InternetClient, WorksOnlyWhenOpened) {
+    server();
+    auto client = makeClient();
+    EXPECT_EQ(client->LastErrorText(), "");
+    EXPECT_EQ(client->Connect(1, server_->host(), server_->port(), "anna", "geheim", 0, 0), False);
+    EXPECT_FALSE(client->LastErrorText().empty());
+    EXPECT_NO_THROW(client->Close());  // nothing to close
+    EXPECT_EQ(client->Open("Quillon", 1, "", 0), True);
+}
+
+}  // namespace
+}  // namespace gorsl_testing
