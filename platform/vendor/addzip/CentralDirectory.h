@@ -1,0 +1,23 @@
+// The few central-directory fields that libzip does not hand out: the versions that made and
+// that need each entry, and its text flag. Read for listings only; anything odd gives an
+// empty result and the listing falls back to values derived from the entry.
+// Part of platform/vendor/addzip; standard library and POSIX only.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <vector>
+
+namespace addzip {
+
+struct DirectoryFields {
+    std::uint16_t madeBy = 0;  // high byte the host system, low byte the version times ten
+    std::uint16_t needed = 0;
+    bool text = false;  // internal attributes bit 0
+};
+
+// The fields of every central-directory entry in archive order, or an empty vector when the
+// directory cannot be found or read cleanly.
+std::vector<DirectoryFields> readDirectoryFields(const std::filesystem::path& archive);
+
+}  // namespace addzip

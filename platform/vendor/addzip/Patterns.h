@@ -1,0 +1,41 @@
+// File specification lists with the wildcards * and ?, matched the way Windows names compare
+// (case-insensitively). Part of platform/vendor/addzip; depends on platform/support.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace addzip {
+
+// Splits a specification text at "|", dropping blanks around each item and empty items.
+std::vector<std::string> splitSpecs(std::string_view specs);
+
+// True when `name` matches `pattern`: * any run of characters (separators included), ? one
+// character; letters compare without case; "\" and "/" are the same separator.
+bool wildcardMatch(std::string_view pattern, std::string_view name);
+
+// A list of patterns that select archive entries or found files. A pattern without a separator
+// is matched against the last component of the path, one with a separator against the whole
+// path ("/"-separated, no leading separator).
+class PatternList {
+public:
+    PatternList() = default;
+    explicit PatternList(std::string_view specs);
+
+    bool empty() const { return patterns_.empty(); }
+    bool matches(std::string_view path) const;
+
+private:
+    struct Pattern {
+        std::u32string text;
+        bool wholePath;
+    };
+    std::vector<Pattern> patterns_;
+};
+
+// An entry or file is selected when the include list is empty or matches it, and the exclude
+// list does not.
+bool isSelected(const PatternList& include, const PatternList& exclude, std::string_view path);
+
+}  // namespace addzip

@@ -1,0 +1,549 @@
+#include "platform/vendor/addzip/ZipRunner.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <zip.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <ctime>
+#include <filesystem>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/prefix/Prefix.h"
+#include "platform/vendor/addzip/Archive.h"
+#include "platform/vendor/addzip/CentralDirectory.h"
+#include "platform/vendor/addzip/EntryNames.h"
+#include "platform/vendor/addzip/Messages.h"
+#include "platform/vendor/addzip/Patterns.h"
+
+namespace addzip {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr std::uint64_t kProgressStep = 4u << 20;  // a Zipping message per 4 MiB read
+
+std::int16_t countResult(std::size_t count) {
+    return static_cast<std::int16_t>(std::min<std::size_t>(count, 32767));
+}
+
+std::int16_t errorResult(const MessageWriter& writer) {
+    return static_cast<std::int16_t>(-writer.firstError());
+}
+
+bool hasWildcard(std::string_view text) {
+    return text.find_first_of("*?") != std::string_view::npos;
+}
+
+std::string localDate(std::time_t t, const char* format) {
+    std::tm tm{};
+    localtime_r(&t, &tm);
+    char text[32];
+    std::strftime(text, sizeof text, format, &tm);
+    return text;
+}
+
+// ---- Creation ----
+
+struct FoundFile {
+    bool folder = false;  // an empty folder, stored as a folder entry
+    fs::path native;
+    std::string stored;
+    std::uint64_t size = 0;
+    std::time_t modified = 0;
+    mode_t mode = 0;
+};
+
+struct CreateRun;
+
+// The data of one file, read by libzip while it writes the archive.
+struct FileSource {
+    CreateRun* run = nullptr;
+    const FoundFile* file = nullptr;
+    int fd = -1;
+    std::uint64_t read = 0;
+    std::uint64_t reported = 0;
+    zip_error_t error{};
+};
+
+struct CreateRun {
+    MessageWriter& writer;
+    std::size_t total = 0;
+    std::size_t closed = 0;
+    std::string failedFile;
+};
+
+std::string remaining(const FileSource& s) {
+    return number(static_cast<std::int64_t>(s.run->total - s.run->closed));
+}
+
+bool reportZipping(FileSource& s) {
+    s.reported = s.read;
+    return s.run->writer.sendCatching(
+        MessageCode::Zipping,
+        {"", s.file->stored, number(static_cast<std::int64_t>(s.file->size)), number(static_cast<std::int64_t>(s.read)),
+         number(percentDone(s.read, s.file->size)), remaining(s)});
+}
+
+zip_int64_t fileSourceCallback(void* userdata, void* data, zip_uint64_t length, zip_source_cmd_t command) {
+    auto& s = *static_cast<FileSource*>(userdata);
+    switch (command) {
+        case ZIP_SOURCE_OPEN:
+            s.fd = ::open(s.file->native.c_str(), O_RDONLY | O_CLOEXEC);
+            if (s.fd < 0) {
+                zip_error_set(&s.error, ZIP_ER_OPEN, errno);
+                s.run->failedFile = s.file->stored;
+                return -1;
+            }
+            s.read = 0;
+            if (!reportZipping(s)) {
+                zip_error_set(&s.error, ZIP_ER_INTERNAL, 0);
+                return -1;
+            }
+            return 0;
+        case ZIP_SOURCE_READ: {
+            ssize_t n;
+            do n = ::read(s.fd, data, length);
+            while (n < 0 && errno == EINTR);
+            if (n < 0) {
+                zip_error_set(&s.error, ZIP_ER_READ, errno);
+                s.run->failedFile = s.file->stored;
+                return -1;
+            }
+            s.read += static_cast<std::uint64_t>(n);
+            if (s.read - s.reported >= kProgressStep && !reportZipping(s)) {
+                zip_error_set(&s.error, ZIP_ER_INTERNAL, 0);
+                return -1;
+            }
+            return n;
+        }
+        case ZIP_SOURCE_CLOSE:
+            if (s.fd >= 0) ::close(s.fd);
+            s.fd = -1;
+            if (++s.run->closed == s.run->total) s.run->writer.sendCatching(MessageCode::Copying, {});
+            return 0;
+        case ZIP_SOURCE_STAT: {
+            auto* st = ZIP_SOURCE_GET_ARGS(zip_stat_t, data, length, &s.error);
+            if (!st) return -1;
+            zip_stat_init(st);
+            st->valid = ZIP_STAT_SIZE | ZIP_STAT_MTIME;
+            st->size = s.file->size;
+            st->mtime = s.file->modified;
+            return sizeof(zip_stat_t);
+        }
+        case ZIP_SOURCE_ERROR:
+            return zip_error_to_data(&s.error, data, length);
+        case ZIP_SOURCE_FREE:
+            if (s.fd >= 0) ::close(s.fd);
+            s.fd = -1;
+            return 0;
+        case ZIP_SOURCE_SUPPORTS:
+            return zip_source_make_command_bitmap(ZIP_SOURCE_OPEN, ZIP_SOURCE_READ, ZIP_SOURCE_CLOSE, ZIP_SOURCE_STAT,
+                                                  ZIP_SOURCE_ERROR, ZIP_SOURCE_FREE, -1);
+        default:
+            zip_error_set(&s.error, ZIP_ER_OPNOTSUPP, 0);
+            return -1;
+    }
+}
+
+// The files that one file specification names.
+class Search {
+public:
+    Search(const ZipSettings& settings, MessageWriter& writer, const PatternList& exclude, const fs::path& archive)
+        : settings_(settings), writer_(writer), exclude_(exclude) {
+        struct stat st {};
+        if (::stat(archive.c_str(), &st) == 0) {
+            archiveDevice_ = st.st_dev;
+            archiveInode_ = st.st_ino;
+            haveArchive_ = true;
+        }
+    }
+
+    void add(const std::string& spec) {
+        std::size_t cut = spec.find_last_of("\\/");
+        std::string directoryText = cut == std::string::npos ? "" : spec.substr(0, cut == 0 ? 1 : cut);
+        std::string pattern = cut == std::string::npos ? spec : spec.substr(cut + 1);
+        fs::path native = platform::prefix::toNative(spec);
+        std::error_code ec;
+        std::string prefix;
+        fs::path folder;
+        if (!hasWildcard(pattern) && fs::is_directory(native, ec)) {
+            // A folder named as such: its files, stored below its own name.
+            folder = native;
+            directoryText = spec;
+            prefix = pattern.empty() ? "" : pattern + "/";
+            pattern = "*";
+        } else {
+            folder = directoryText.empty() ? fs::current_path(ec) : platform::prefix::toNative(directoryText);
+        }
+        writer_.send(MessageCode::Searching, {pattern, directoryText});
+        std::size_t before = files_.size();
+        walk(folder, prefix, PatternList(pattern));
+        if (files_.size() == before && !hasWildcard(pattern) && !fs::exists(native, ec))
+            writer_.error(spec, AddZipCode::FileUnreadable);
+    }
+
+    std::vector<FoundFile>& files() { return files_; }
+
+private:
+    void walk(const fs::path& current, const std::string& relative, const PatternList& pattern) {
+        std::error_code ec;
+        std::vector<fs::directory_entry> entries;
+        for (fs::directory_iterator it(current, ec), end; !ec && it != end; it.increment(ec)) entries.push_back(*it);
+        std::sort(entries.begin(), entries.end(),
+                  [](const auto& a, const auto& b) { return a.path().filename() < b.path().filename(); });
+        std::vector<fs::path> folders;
+        if (entries.empty() && !ec && !relative.empty() && settings_.structure != Structure::None &&
+            settings_.recursion == Recursion::On) {
+            // An empty folder would otherwise vanish from the archive.
+            FoundFile folder;
+            folder.folder = true;
+            folder.native = current;
+            folder.stored = settings_.structure == Structure::Relative
+                                ? relative
+                                : storedPath(platform::prefix::toWindows(fs::absolute(current, ec))) + "/";
+            if (folder.stored != "/") files_.push_back(std::move(folder));
+            return;
+        }
+        for (const fs::directory_entry& entry : entries) {
+            std::string name = entry.path().filename().string();
+            std::string rel = relative + name;
+            struct stat st {};
+            if (::stat(entry.path().c_str(), &st) != 0) continue;
+            if (S_ISDIR(st.st_mode)) {
+                // Links to folders are not followed, so a loop cannot make the walk endless.
+                if (settings_.recursion == Recursion::On && !entry.is_symlink(ec)) folders.push_back(entry.path());
+                continue;
+            }
+            if (!S_ISREG(st.st_mode) || !pattern.matches(name) || exclude_.matches(rel)) continue;
+            if (haveArchive_ && st.st_dev == archiveDevice_ && st.st_ino == archiveInode_) continue;
+            if (::access(entry.path().c_str(), R_OK) != 0) {
+                writer_.error(rel, AddZipCode::FileUnreadable);
+                continue;
+            }
+            FoundFile file;
+            file.native = entry.path();
+            file.size = static_cast<std::uint64_t>(st.st_size);
+            file.modified = st.st_mtime;
+            file.mode = st.st_mode;
+            switch (settings_.structure) {
+                case Structure::None:
+                    file.stored = name;
+                    break;
+                case Structure::Relative:
+                    file.stored = rel;
+                    break;
+                case Structure::Absolute:
+                    file.stored = storedPath(platform::prefix::toWindows(fs::absolute(entry.path(), ec)));
+                    break;
+            }
+            if (file.stored.empty()) continue;
+            files_.push_back(std::move(file));
+        }
+        for (const fs::path& sub : folders) walk(sub, relative + sub.filename().string() + "/", pattern);
+    }
+
+    const ZipSettings& settings_;
+    MessageWriter& writer_;
+    const PatternList& exclude_;
+    bool haveArchive_ = false;
+    dev_t archiveDevice_ = 0;
+    ino_t archiveInode_ = 0;
+    std::vector<FoundFile> files_;
+};
+
+void setCompression(zip_t* archive, zip_uint64_t index, Level level) {
+    switch (level) {
+        case Level::None:
+            zip_set_file_compression(archive, index, ZIP_CM_STORE, 0);
+            break;
+        case Level::Minimum:
+            zip_set_file_compression(archive, index, ZIP_CM_DEFLATE, 1);
+            break;
+        case Level::Normal:
+            zip_set_file_compression(archive, index, ZIP_CM_DEFLATE, 6);
+            break;
+        case Level::Maximum:
+            zip_set_file_compression(archive, index, ZIP_CM_DEFLATE, 9);
+            break;
+    }
+}
+
+std::string dosDateTime(std::time_t t) {
+    return localDate(t, "%Y-%m-%d %H:%M:%S");
+}
+
+std::int16_t create(const ZipSettings& settings, const fs::path& native, MessageWriter& writer) {
+    if (settings.span) writer.warning(settings.archiveName, WarningCode::SpanIgnored);
+    if (settings.buildSfx) writer.warning(settings.archiveName, WarningCode::SfxIgnored);
+    PatternList exclude(settings.exclude);
+    Search search(settings, writer, exclude, native);
+    for (const std::string& spec : splitSpecs(settings.include)) search.add(spec);
+    std::vector<FoundFile>& found = search.files();
+
+    // Two files under one name: the first one found is kept.
+    std::vector<const FoundFile*> files;
+    std::set<std::string> names;
+    for (const FoundFile& f : found) {
+        if (names.insert(f.stored).second)
+            files.push_back(&f);
+        else
+            writer.warning(f.stored, WarningCode::DuplicateName);
+    }
+    if (files.empty()) {
+        writer.warning(settings.archiveName, WarningCode::NothingSelected);
+        return writer.firstError() ? errorResult(writer) : 0;
+    }
+
+    // The sources outlive the archive, which frees them when it is closed or discarded.
+    CreateRun run{writer, 0, 0, {}};
+    std::vector<std::unique_ptr<FileSource>> sources;
+    std::vector<const FoundFile*> added;
+    std::size_t folders = 0;
+    AddZipCode code{};
+    ArchivePtr archive = openArchive(native, ZIP_CREATE, code);
+    if (!archive) {
+        writer.error(settings.archiveName, code);
+        return errorResult(writer);
+    }
+    for (const FoundFile* file : files) {
+        zip_int64_t existing = zip_name_locate(archive.get(), file->stored.c_str(), 0);
+        if (existing >= 0 && settings.overwrite != Overwrite::All) {
+            if (settings.overwrite == Overwrite::Query) {
+                zip_stat_t st;
+                zip_stat_index(archive.get(), static_cast<zip_uint64_t>(existing), 0, &st);
+                writer.send(MessageCode::QueryOverwrite,
+                            {file->stored, number(static_cast<std::int64_t>(st.size)), dosDateTime(st.mtime),
+                             file->native.string(), number(static_cast<std::int64_t>(file->size)),
+                             dosDateTime(file->modified)});
+            }
+            writer.warning(file->stored, WarningCode::KeptExisting);
+            continue;
+        }
+        if (file->folder) {
+            if (existing < 0 && zip_dir_add(archive.get(), file->stored.c_str(), ZIP_FL_ENC_GUESS) >= 0) ++folders;
+            continue;
+        }
+        auto source = std::make_unique<FileSource>();
+        source->run = &run;
+        source->file = file;
+        zip_error_init(&source->error);
+        zip_error_t error;
+        zip_error_init(&error);
+        zip_source_t* zs = zip_source_function_create(fileSourceCallback, source.get(), &error);
+        zip_error_fini(&error);
+        if (!zs) {
+            writer.error(file->stored, AddZipCode::ArchiveNotWritten);
+            continue;
+        }
+        zip_int64_t index = zip_file_add(archive.get(), file->stored.c_str(), zs, ZIP_FL_ENC_GUESS | ZIP_FL_OVERWRITE);
+        if (index < 0) {
+            zip_source_free(zs);
+            writer.error(file->stored, AddZipCode::ArchiveNotWritten);
+            continue;
+        }
+        auto i = static_cast<zip_uint64_t>(index);
+        setCompression(archive.get(), i, settings.level);
+        std::uint32_t dos = (file->mode & S_IWUSR) ? 0x20 : 0x21;  // archive bit, read-only when not writable
+        zip_file_set_external_attributes(archive.get(), i, 0, ZIP_OPSYS_UNIX,
+                                         (static_cast<std::uint32_t>(file->mode) << 16) | dos);
+        zip_file_set_mtime(archive.get(), i, file->modified, 0);
+        setEntryModified(archive.get(), i, file->modified);
+        sources.push_back(std::move(source));
+        added.push_back(file);
+    }
+    run.total = added.size();
+    if (added.empty() && folders == 0) {
+        writer.rethrowPending();
+        return writer.firstError() ? errorResult(writer) : 0;
+    }
+    if (added.empty()) writer.send(MessageCode::Copying, {});
+    if (zip_close(archive.get()) != 0) {
+        archive.reset();  // discards the unfinished temporary file; the old archive stays
+        writer.rethrowPending();
+        if (!run.failedFile.empty()) writer.error(run.failedFile, AddZipCode::FileUnreadable);
+        writer.error(settings.archiveName, AddZipCode::ArchiveNotWritten);
+        return errorResult(writer);
+    }
+    archive.release();
+    sources.clear();
+    writer.rethrowPending();
+    writer.send(MessageCode::Copied, {});
+
+    // The compressed sizes are known once the archive is written.
+    ArchivePtr written = openArchive(native, ZIP_RDONLY, code);
+    std::size_t left = added.size();
+    for (const FoundFile* file : added) {
+        --left;
+        zip_stat_t st;
+        zip_int64_t index = written ? zip_name_locate(written.get(), file->stored.c_str(), 0) : -1;
+        if (index < 0 || zip_stat_index(written.get(), static_cast<zip_uint64_t>(index), 0, &st) != 0) continue;
+        writer.send(MessageCode::Zipped,
+                    {"", file->stored, number(static_cast<std::int64_t>(st.size)),
+                     number(static_cast<std::int64_t>(st.comp_size)), number(ratioPercent(st.size, st.comp_size)),
+                     number(static_cast<std::int64_t>(left))});
+    }
+    return writer.firstError() ? errorResult(writer) : countResult(added.size());
+}
+
+// ---- Listing ----
+
+std::string attributesText(const EntryMode& mode, bool directory) {
+    std::string out;
+    bool readOnly = (mode.dosAttributes & 0x01) || (mode.unixMode && !(mode.mode & S_IWUSR));
+    if (readOnly) out += 'R';
+    if (mode.dosAttributes & 0x02) out += 'H';
+    if (mode.dosAttributes & 0x04) out += 'S';
+    if (directory || (mode.dosAttributes & 0x10)) out += 'D';
+    if (mode.dosAttributes & 0x20) out += 'A';
+    return out;
+}
+
+std::string versionText(std::uint16_t version) {
+    unsigned v = version & 0xff;
+    return std::to_string(v / 10) + "." + std::to_string(v % 10);
+}
+
+// What an archiver needs to read the entry, when the directory could not tell.
+std::uint16_t neededVersion(const zip_stat_t& st) {
+    if (st.size >= 0xFFFFFFFFu || st.comp_size >= 0xFFFFFFFFu) return 45;
+    switch (st.comp_method) {
+        case ZIP_CM_STORE:
+            return 10;
+        case ZIP_CM_BZIP2:
+            return 46;
+        case ZIP_CM_LZMA:
+        case ZIP_CM_XZ:
+            return 63;
+        default:
+            return 20;
+    }
+}
+
+std::int16_t list(const ZipSettings& settings, const fs::path& native, MessageWriter& writer) {
+    AddZipCode code{};
+    ArchivePtr archive = openArchive(native, ZIP_RDONLY, code);
+    if (!archive) {
+        writer.error(settings.archiveName, code);
+        return errorResult(writer);
+    }
+    int commentLength = 0;
+    const char* comment = zip_get_archive_comment(archive.get(), &commentLength, ZIP_FL_ENC_GUESS);
+    if (comment && commentLength > 0) writer.send(MessageCode::ZipComment, {std::string_view(comment, commentLength)});
+
+    std::vector<DirectoryFields> directory = readDirectoryFields(native);
+    zip_int64_t count = zip_get_num_entries(archive.get(), 0);
+    if (directory.size() != static_cast<std::size_t>(std::max<zip_int64_t>(count, 0))) directory.clear();
+    std::size_t listed = 0;
+    for (zip_int64_t i = 0; i < count; ++i) {
+        auto index = static_cast<zip_uint64_t>(i);
+        zip_stat_t st;
+        if (zip_stat_index(archive.get(), index, ZIP_FL_ENC_GUESS, &st) != 0 || !(st.valid & ZIP_STAT_NAME)) {
+            writer.error("", AddZipCode::DamagedEntry);
+            continue;
+        }
+        std::string_view name = st.name;
+        if (!name.empty() && (name.back() == '/' || name.back() == '\\')) continue;  // folders are not listed
+        ListedName listedAs = listedName(name);
+        std::time_t modified = entryModified(archive.get(), index, st);
+        EntryMode mode = entryMode(archive.get(), index);
+        bool encrypted = (st.valid & ZIP_STAT_ENCRYPTION_METHOD) && st.encryption_method != ZIP_EM_NONE;
+        std::uint16_t needed = directory.empty() ? neededVersion(st) : directory[index].needed;
+        std::uint16_t madeBy = directory.empty() ? needed : directory[index].madeBy;
+        bool binary = directory.empty() || !directory[index].text;
+        char crc[9];
+        std::snprintf(crc, sizeof crc, "%08X", static_cast<unsigned>(st.crc));
+        writer.send(MessageCode::View,
+                    {"", listedAs.path, listedAs.fileName, number(static_cast<std::int64_t>(st.size)),
+                     number(static_cast<std::int64_t>(st.comp_size)), number(ratioPercent(st.size, st.comp_size)),
+                     localDate(modified, "%Y-%m-%d"), localDate(modified, "%H:%M:%S"), attributesText(mode, false),
+                     number(st.comp_method), encrypted ? "True" : "False", crc, binary ? "1" : "0", versionText(madeBy),
+                     versionText(needed)});
+        ++listed;
+    }
+    return writer.firstError() ? errorResult(writer) : countResult(listed);
+}
+
+// ---- Deletion ----
+
+// libzip removes an archive that has no entries left; an empty archive is kept instead.
+void writeEmptyArchive(const fs::path& native) {
+    static const char empty[22] = {'P', 'K', 5, 6};
+    if (std::FILE* f = std::fopen(native.c_str(), "wbx")) {
+        std::fwrite(empty, 1, sizeof empty, f);
+        std::fclose(f);
+    }
+}
+
+std::int16_t remove(const ZipSettings& settings, const fs::path& native, MessageWriter& writer) {
+    PatternList include(settings.include);
+    PatternList exclude(settings.exclude);
+    if (include.empty()) {
+        // Deleting without a list would empty the archive: nothing is deleted.
+        writer.warning(settings.archiveName, WarningCode::NothingSelected);
+        return 0;
+    }
+    AddZipCode code{};
+    ArchivePtr archive = openArchive(native, 0, code);
+    if (!archive) {
+        writer.error(settings.archiveName, code);
+        return errorResult(writer);
+    }
+    std::vector<std::string> deleted;
+    zip_int64_t count = zip_get_num_entries(archive.get(), 0);
+    for (zip_int64_t i = 0; i < count; ++i) {
+        const char* raw = zip_get_name(archive.get(), static_cast<zip_uint64_t>(i), ZIP_FL_ENC_GUESS);
+        if (!raw) continue;
+        std::string name = raw;
+        std::string matchName = name;
+        while (!matchName.empty() && (matchName.back() == '/' || matchName.back() == '\\')) matchName.pop_back();
+        if (!isSelected(include, exclude, matchName)) continue;
+        writer.send(MessageCode::Deleting, {"", name});
+        if (zip_delete(archive.get(), static_cast<zip_uint64_t>(i)) == 0) deleted.push_back(name);
+    }
+    if (deleted.empty()) {
+        writer.warning(settings.archiveName, WarningCode::NothingSelected);
+        return 0;
+    }
+    bool emptied = static_cast<std::size_t>(count) == deleted.size();
+    writer.send(MessageCode::Copying, {});
+    if (zip_close(archive.get()) != 0) {
+        archive.reset();
+        writer.error(settings.archiveName, AddZipCode::ArchiveNotWritten);
+        return errorResult(writer);
+    }
+    archive.release();
+    if (emptied) writeEmptyArchive(native);
+    writer.send(MessageCode::Copied, {});
+    for (const std::string& name : deleted) writer.send(MessageCode::Deleted, {"", name});
+    return writer.firstError() ? errorResult(writer) : countResult(deleted.size());
+}
+
+}  // namespace
+
+std::int16_t runZip(const ZipSettings& settings) {
+    MessageWriter writer(settings.window, "addZIP");
+    if (settings.archiveName.empty()) {
+        writer.error("", AddZipCode::NoArchiveName);
+        return errorResult(writer);
+    }
+    fs::path native = platform::prefix::toNative(settings.archiveName);
+    switch (settings.mode) {
+        case ZipMode::List:
+            return list(settings, native, writer);
+        case ZipMode::Delete:
+            return remove(settings, native, writer);
+        case ZipMode::Create:
+            break;
+    }
+    return create(settings, native, writer);
+}
+
+}  // namespace addzip

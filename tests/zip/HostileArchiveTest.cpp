@@ -1,0 +1,153 @@
+// Extraction never writes outside its destination: hostile names, links, encrypted entries,
+// truncated and corrupt archives. lstat proves what exists where.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "platform/vendor/addzip/Messages.h"
+#include "tests/zip/ZipFixture.h"
+
+namespace zip_tests {
+namespace {
+
+using addzip::AddZipCode;
+using Lines = std::vector<std::string>;
+
+std::string errorLine(const std::string& name, AddZipCode c) {
+    return "Error|" + name + "|" + std::to_string(static_cast<int>(c));
+}
+
+bool present(const fs::path& p) {
+    struct stat st {};
+    return ::lstat(p.c_str(), &st) == 0;
+}
+
+class HostileArchive : public ScratchTest {
+protected:
+    HostileArchive() {
+        // dir/outside is the place an attack aims at; dir/work/dest the destination, so that
+        // names climbing one or two levels land in folders the test watches.
+        fs::create_directories(outside);
+        fs::create_directories(dest);
+    }
+    fs::path outside = dir / "outside";
+    fs::path dest = dir / "work" / "dest";
+};
+
+TEST_F(HostileArchive, RefusesEveryEntryThatWouldLeaveTheDestinationAndGoesOn) {
+    fs::path archive = dir / "hostile.zip";
+    std::string out = outside.string();
+    buildArchive(archive,
+                 {
+                     {Entry::File, "../x", "climb"},
+                     {Entry::File, "../../outside/x2", "climb further"},
+                     {Entry::File, "sub\\..\\..\\x3", "backslash climb"},
+                     {Entry::File, out + "/abs", "absolute"},
+                     {Entry::File, "C:\\x", "drive"},
+                     {Entry::Link, "escape", out},                            // a link pointing outside is not made
+                     {Entry::File, "escape/x4", "through the refused link"},  // so this is only a folder inside
+                     {Entry::Folder, "real/", ""},
+                     {Entry::Link, "inside", "real"},               // a link inside is made ...
+                     {Entry::File, "inside/x5", "through a link"},  // ... and never written through
+                     {Entry::Link, "up", "../../outside"},
+                     {Entry::File, "up/x6", "x"},
+                     {Entry::File, "good.txt", "fine"},
+                 });
+    // A link that was in the destination before the run is not followed either.
+    ASSERT_EQ(::symlink(outside.c_str(), (dest / "planted").c_str()), 0);
+    buildArchive(dir / "planted.zip",
+                 {{Entry::File, "planted/x7", "x"}, {Entry::File, "planted", "replaces the link"}});
+
+    ZipObject z;
+    z.zip->put_ArchiveName(archive.string());
+    std::int32_t result = z.zip->Extract(dest.string());
+    EXPECT_EQ(result, -static_cast<int>(AddZipCode::UnsafeName));
+
+    Lines errors = z.sink->named("Error");
+    EXPECT_EQ(errors, (Lines{
+                          errorLine("../x", AddZipCode::UnsafeName),
+                          errorLine("../../outside/x2", AddZipCode::UnsafeName),
+                          errorLine("sub\\..\\..\\x3", AddZipCode::UnsafeName),
+                          errorLine(out + "/abs", AddZipCode::UnsafeName),
+                          errorLine("C:\\x", AddZipCode::UnsafeName),
+                          errorLine("escape", AddZipCode::UnsafeLink),
+                          errorLine("inside/x5", AddZipCode::ThroughLink),
+                          errorLine("up", AddZipCode::UnsafeLink),
+                      }));
+    EXPECT_EQ(readFile(dest / "good.txt"), "fine");
+    EXPECT_EQ(readFile(dest / "escape/x4"), "through the refused link");
+    EXPECT_EQ(readFile(dest / "up/x6"), "x");
+    struct stat st {};
+    ASSERT_EQ(::lstat((dest / "inside").c_str(), &st), 0);
+    EXPECT_TRUE(S_ISLNK(st.st_mode));
+    EXPECT_FALSE(present(dest / "real/x5"));
+
+    ZipObject planted;
+    planted.zip->put_ArchiveName((dir / "planted.zip").string());
+    planted.zip->Extract(dest.string());
+    EXPECT_EQ(planted.sink->named("Error"), Lines{errorLine("planted/x7", AddZipCode::ThroughLink)});
+    ASSERT_EQ(::lstat((dest / "planted").c_str(), &st), 0);
+    EXPECT_TRUE(S_ISREG(st.st_mode));  // the link itself was replaced, its target untouched
+
+    // Nothing at all reached the places outside.
+    EXPECT_EQ(treeOf(outside), Lines{});
+    for (const char* name : {"x", "x2", "x3", "abs", "x4", "x5", "x6", "x7"}) {
+        EXPECT_FALSE(present(dir / name)) << name;
+        EXPECT_FALSE(present(dir / "work" / name)) << name;
+        EXPECT_FALSE(present(outside / name)) << name;
+    }
+    EXPECT_FALSE(present("/x"));
+    Lines destTree = treeOf(dest);
+    for (const std::string& p : destTree) EXPECT_EQ(p.find(".addunzip"), std::string::npos) << p;
+}
+
+TEST_F(HostileArchive, EncryptedEntriesFailAndTheOthersAreExtracted) {
+    fs::path archive = dir / "enc.zip";
+    buildArchive(archive, {{Entry::File, "open.txt", "open"}, {Entry::File, "locked.txt", "secret", true}});
+    ZipObject z;
+    z.zip->put_ArchiveName(archive.string());
+    z.zip->View();
+    Lines views = z.sink->named("View");
+    ASSERT_EQ(views.size(), 2u);
+    EXPECT_NE(views[1].find("|-1|"), std::string::npos) << views[1];  // Encrypted True
+    EXPECT_LT(z.zip->Extract(dest.string()), 0);
+    EXPECT_EQ(z.sink->named("Error"), Lines{errorLine("locked.txt", AddZipCode::Encrypted)});
+    EXPECT_EQ(treeOf(dest), Lines{"open.txt"});
+}
+
+TEST_F(HostileArchive, TruncatedAndCorruptArchivesEndWithAnErrorAndNoPartialFile) {
+    std::string big;
+    for (int i = 0; i < 300000; ++i) big += static_cast<char>('a' + (i * 31 + i / 97) % 26);
+    fs::path archive = dir / "good.zip";
+    buildArchive(
+        archive,
+        {{Entry::File, "first.txt", "first"}, {Entry::File, "big.txt", big}, {Entry::File, "last.txt", "last"}});
+    std::string bytes = readFile(archive);
+
+    // Cut anywhere: the run ends with an error result, no crash, no hang, no half file.
+    for (std::size_t cut :
+         {std::size_t{0}, std::size_t{10}, bytes.size() / 3, bytes.size() / 2, bytes.size() - 30, bytes.size() - 1}) {
+        SCOPED_TRACE(cut);
+        fs::path truncated = dir / "truncated.zip";
+        writeFile(truncated, bytes.substr(0, cut));
+        fs::path out = dir / ("cut" + std::to_string(cut));
+        ZipObject z;
+        z.zip->put_ArchiveName(truncated.string());
+        EXPECT_LT(z.zip->Extract(out.string()), 0);
+        EXPECT_FALSE(z.sink->named("Error").empty());
+        for (const std::string& p : treeOf(out)) EXPECT_EQ(p.find(".addunzip"), std::string::npos) << p;
+    }
+
+    // Damaged data inside one entry: that entry fails by name, the others are extracted.
+    std::size_t at = bytes.find("first") + 5 + 200;  // well inside big.txt's compressed data
+    std::string corrupt = bytes;
+    for (std::size_t i = at; i < at + 64; ++i) corrupt[i] = static_cast<char>(corrupt[i] ^ 0x5a);
+    writeFile(dir / "corrupt.zip", corrupt);
+    ZipObject z;
+    z.zip->put_ArchiveName((dir / "corrupt.zip").string());
+    EXPECT_EQ(z.zip->Extract(dest.string()), -static_cast<int>(AddZipCode::DamagedEntry));
+    EXPECT_EQ(z.sink->named("Error"), Lines{errorLine("big.txt", AddZipCode::DamagedEntry)});
+    EXPECT_EQ(treeOf(dest), (Lines{"first.txt", "last.txt"}));
+}
+
+}  // namespace
+}  // namespace zip_tests

@@ -1,0 +1,101 @@
+// The pure rules of the addzip library: wildcard lists and the entry-name checks that keep
+// extraction inside its destination.
+#include <gtest/gtest.h>
+
+#include "platform/vendor/addzip/EntryNames.h"
+#include "platform/vendor/addzip/Patterns.h"
+
+namespace {
+using namespace addzip;
+
+TEST(Patterns, MatchWildcardsWithoutCaseAndEitherSeparator) {
+    struct Case {
+        const char* specs;
+        const char* path;
+        bool selected;
+    } cases[] = {
+        {"*.txt", "readme.TXT", true},
+        {"*.txt", "docs/readme.txt", true},  // no separator: the file name only
+        {"*.txt", "docs.txt/readme.doc", false},
+        {"docs\\*.txt", "docs/readme.txt", true},  // with a separator: the whole path
+        {"docs/*.txt", "other/readme.txt", false},
+        {"?.dat", "a.dat", true},
+        {"?.dat", "ab.dat", false},
+        {"*.*", "Makefile", true},  // "*.*" is every file, as on Windows
+        {"a*b*c", "axxbyyc", true},
+        {"a*b*c", "axxbyy", false},
+        {" *.txt | *.doc ", "x.doc", true},  // several specs, blanks around them dropped
+        {"*.txt|*.doc", "x.pdf", false},
+        {"ÄRGER*", "ärger.txt", true},     // case folding beyond ASCII
+        {"?rger.txt", "ärger.txt", true},  // ? is one character, not one byte
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(PatternList(c.specs).matches(c.path), c.selected) << c.specs << " / " << c.path;
+}
+
+TEST(Patterns, IncludeAndExcludeSelectTogether) {
+    PatternList none, txt("*.txt"), secret("secret*");
+    EXPECT_TRUE(isSelected(none, none, "a.bin"));
+    EXPECT_FALSE(isSelected(txt, none, "a.bin"));
+    EXPECT_TRUE(isSelected(txt, secret, "a.txt"));
+    EXPECT_FALSE(isSelected(txt, secret, "dir/secret.txt"));
+    // A long run of stars against a long name must not take exponential time.
+    EXPECT_FALSE(wildcardMatch(std::string(200, '*') + "x", std::string(5000, 'a')));
+}
+
+TEST(EntryNames, RefuseRatherThanRepairNamesThatLeaveTheDestination) {
+    struct Case {
+        const char* name;
+        NameProblem problem;
+        const char* joined;  // the components when accepted
+    } cases[] = {
+        {"a/b/c.txt", NameProblem::None, "a|b|c.txt"},
+        {"./a//b.txt", NameProblem::None, "a|b.txt"},
+        {"win\\style\\x", NameProblem::None, "win|style|x"},
+        {"dir/", NameProblem::None, "dir"},
+        {"../x", NameProblem::ParentReference, ""},
+        {"a/../../x", NameProblem::ParentReference, ""},
+        {"a\\..\\x", NameProblem::ParentReference, ""},
+        {"/abs/x", NameProblem::Absolute, ""},
+        {"\\abs\\x", NameProblem::Absolute, ""},
+        {"C:\\x", NameProblem::DriveLetter, ""},
+        {"c:x", NameProblem::DriveLetter, ""},
+        {"", NameProblem::Empty, ""},
+        {"./", NameProblem::Empty, ""},
+        {"a:b/c", NameProblem::DriveLetter, ""},
+        {"ab:c/d", NameProblem::None, "ab:c|d"},
+    };
+    for (const Case& c : cases) {
+        CheckedName checked = checkEntryName(c.name);
+        EXPECT_EQ(checked.problem, c.problem) << c.name;
+        std::string joined;
+        for (const auto& part : checked.components) joined += (joined.empty() ? "" : "|") + part;
+        EXPECT_EQ(joined, c.joined) << c.name;
+    }
+    EXPECT_TRUE(checkEntryName("dir/").directory);
+}
+
+TEST(EntryNames, LinksMayPointOnlyInsideTheDestination) {
+    using V = std::vector<std::string>;
+    EXPECT_TRUE(linkStaysInside(V{"l"}, "target"));
+    EXPECT_TRUE(linkStaysInside(V{"a", "l"}, "../b/c"));
+    EXPECT_TRUE(linkStaysInside(V{"a", "l"}, "."));
+    EXPECT_FALSE(linkStaysInside(V{"l"}, "../x"));
+    EXPECT_FALSE(linkStaysInside(V{"a", "l"}, "../../x"));
+    EXPECT_FALSE(linkStaysInside(V{"a", "l"}, "b/../../../x"));
+    EXPECT_FALSE(linkStaysInside(V{"l"}, "/etc/passwd"));
+    EXPECT_FALSE(linkStaysInside(V{"l"}, "C:\\x"));
+    EXPECT_FALSE(linkStaysInside(V{"l"}, ""));
+}
+
+TEST(EntryNames, ListingAndStoredNames) {
+    EXPECT_EQ(listedName("a/b/c.txt").path, "a\\b");
+    EXPECT_EQ(listedName("a/b/c.txt").fileName, "c.txt");
+    EXPECT_EQ(listedName("top.txt").path, "");
+    EXPECT_EQ(storedPath("C:\\Program Files\\x\\..\\y.txt"), "Program Files/y.txt");
+    EXPECT_EQ(storedPath("\\\\server\\share\\a.txt"), "server/share/a.txt");
+    EXPECT_EQ(storedPath("/home/u/./a.txt"), "home/u/a.txt");
+    EXPECT_EQ(storedPath("../../a.txt"), "a.txt");
+}
+
+}  // namespace
