@@ -1,0 +1,68 @@
+#include "quillon/discovery/ServerAccess.h"
+
+#include "platform/com/Conversion.h"
+#include "platform/forms/MessageBox.h"
+#include "quillon/ModMain.h"
+#include "quillon/toollib/ToolLibrary.h"
+
+namespace quillon {
+
+namespace forms = platform::forms;
+using platform::com::False;
+using platform::com::True;
+
+namespace {
+constexpr int kFailureStyle = forms::style::OkOnly | forms::style::Exclamation;
+
+void showFailure(const char* text) { forms::messageBox(text, kFailureStyle, "Fehler"); }
+
+// Client calls with the fixed values the update servers are reached with.
+constexpr std::int32_t kDirectAccess = 1;
+constexpr std::int32_t kServiceFtp = 1;
+}  // namespace
+
+void ShowInternetError(const std::string& errorText) {
+    forms::messageBox(
+        "Fehler beim Ausf\xC3\xBChren der Operation \xC3\xBC" "ber die WinInet-Schnittstelle:\r\n\r\n" + errorText,
+        kFailureStyle, "Fehler");
+}
+
+bool DownloadFile(const std::string& productKey, const std::string& remoteFile, const std::string& localPath) {
+    auto& gorslb = toollib::gorslb();
+    const std::string base = kBaseKey;
+    const std::string server = gorslb.RegistryRead(toollib::HKEY_LOCAL_MACHINE, base + "\\Products\\" + productKey, "UpdateServer", "");
+    const std::string serverKey = base + "\\Servers\\" + server;
+    const std::string host = gorslb.RegistryRead(toollib::HKEY_LOCAL_MACHINE, serverKey, "Host", "");
+    const std::string port = gorslb.RegistryRead(toollib::HKEY_LOCAL_MACHINE, serverKey, "Port", "21");
+    const std::string directory = gorslb.RegistryRead(toollib::HKEY_LOCAL_MACHINE, serverKey, "Path", "\\");
+    const std::string userName = gorslb.RegistryRead(toollib::HKEY_LOCAL_MACHINE, serverKey, "UserName", "");
+    const std::string password = gorslb.RegistryRead(toollib::HKEY_LOCAL_MACHINE, serverKey, "Password", "");
+
+    auto client = toollib::makeInternetClient();
+    if (client->Open(kProgramTitle, kDirectAccess, "", 0) == False) {
+        showFailure("Update fehlgeschlagen: Internet-Funktionen nicht verf\xC3\xBCgbar.");
+        return false;
+    }
+    if (client->Connect(kServiceFtp, host, platform::com::textToLong(port), userName, password, 0, 0) == False) {
+        ShowInternetError(client->LastErrorText());
+        showFailure("Update fehlgeschlagen: Keine Verbindung zum Update-Server.");
+        return false;
+    }
+    bool result = false;
+    if (client->ChangeDirectory(directory) == False) {
+        ShowInternetError(client->LastErrorText());
+        showFailure("Update fehlgeschlagen: Verzeichnis nicht gefunden.");
+    } else {
+        gorslb.DeleteFile(localPath);
+        bool fetched = client->GetFile(directory + "/" + remoteFile, localPath, True, 0, 0, 0) != False;
+        result = fetched && toollib::gorsla().FileExists(localPath) != False;
+        if (!result) {
+            ShowInternetError(client->LastErrorText());
+            showFailure("Update fehlgeschlagen: Datei nicht erfolgreich heruntergeladen.");
+        }
+    }
+    client->Close();
+    return result;
+}
+
+}  // namespace quillon

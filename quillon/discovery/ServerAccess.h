@@ -1,0 +1,19 @@
+// The one way to fetch a file from a product's FTP update server. It reads the server
+// settings anew on every call, tells the user itself why a transfer failed and returns only
+// success or failure.
+// Part of quillon/discovery; depends on quillon/toollib and platform/forms.
+#pragma once
+
+#include <string>
+
+namespace quillon {
+
+// After true the file was fetched and exists at the local path (Windows-style). After false
+// the user has been told why; a file that was at the local path is gone when the failure
+// came after the change of directory, untouched when it came before.
+bool DownloadFile(const std::string& productKey, const std::string& remoteFile, const std::string& localPath);
+
+// The Internet client's error text in a message box titled "Fehler".
+void ShowInternetError(const std::string& errorText);
+
+}  // namespace quillon
