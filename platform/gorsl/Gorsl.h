@@ -185,11 +185,12 @@ struct IGorslb : Unknown {
     virtual std::string ShortPath(const std::string& path) = 0;
     // The window that owns the restart question; 0 (no window) on this platform.
     virtual std::int32_t OwnerWindow() = 0;
-    // Restarts the computer (mode 2, reboot) by running QUILLON_RESTART_COMMAND through the
-    // shell, `systemctl reboot` when it is not set, and waiting for it. True when the command
-    // ran and exited with status 0 (a command still running after 120 s counts as failed and
-    // is left running). It does not ask first: the caller offers the restart. Another mode
-    // raises error 5.
+    // Asks the user whether to restart now (a question box, "Nein" the default, so that a run
+    // nobody answers never restarts) and on "Ja" restarts the computer (mode 2, reboot) by
+    // running QUILLON_RESTART_COMMAND through the shell, `systemctl reboot` when it is not set,
+    // and waiting for it. True when the command ran and exited with status 0 (a command still
+    // running after 120 s counts as failed and is left running); False when the user declined.
+    // Another mode raises error 5.
     virtual Boolean RestartComputer(std::int32_t ownerWindow, std::int32_t reserved, std::int32_t mode) = 0;
 };
 

@@ -150,3 +150,35 @@ TEST(ClassCreation, FailsWith429WhenTheLibraryCannotBeLoaded) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(Regsvr32, ReportsTheOutcomeInAMessageBoxUnlessSilent) {
+    TestPrefix prefix(Libraries::Registered);
+    const std::string library = std::string(QUILLON_LIB_DIR) + "/Gorsla.so";
+    testing_support::RunOptions console;
+    console.environment = {{"QUILLON_UI", "console"}};
+    auto run = [&](const std::vector<std::string>& args) {
+        return testing_support::runProgram(testing_support::program("regsvr32"), args, console);
+    };
+
+    auto loud = run({library});
+    EXPECT_EQ(loud.status, 0) << loud.err;
+    EXPECT_EQ(loud.out, "RegSvr32\nDllRegisterServer in " + library + " erfolgreich.\n");
+
+    auto quiet = run({"/s", "/u", library});
+    EXPECT_EQ(quiet.status, 0);
+    EXPECT_EQ(quiet.out, "");
+    EXPECT_THROW(createObject("Gorsla.Tools"), Error);
+
+    auto missing = run({"C:\\windows\\system32\\nothing.dll"});
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_NE(missing.out.find("Das Modul \"C:\\windows\\system32\\nothing.dll\" konnte nicht geladen werden."),
+              std::string::npos)
+        << missing.out;
+    EXPECT_NE(missing.err.find("nothing.dll"), std::string::npos);  // scripts see why, silent or not
+
+    EXPECT_EQ(run({}).status, 1);  // usage
+}
+
+}  // namespace

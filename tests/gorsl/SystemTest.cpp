@@ -12,7 +12,9 @@
 #include <sstream>
 
 #include "tests/gorsl/GorslTesting.h"
+#include "platform/forms/MessageBox.h"
 #include "tests/support/Programs.h"
+#include "tests/support/TestHost.h"
 
 namespace gorsl_testing {
 namespace {
@@ -250,10 +252,19 @@ TEST_F(System, DescribesTheOperatingSystem) {
     EXPECT_NE(description.find("(Linux "), std::string::npos) << description;
 }
 
-TEST_F(System, RestartsThroughTheConfiguredCommand) {
+TEST_F(System, AsksAndRestartsThroughTheConfiguredCommand) {
+    namespace forms = platform::forms;
     EXPECT_EQ(system->OwnerWindow(), 0);
     const fs::path marker = prefix / "restarted";
     ::setenv("QUILLON_RESTART_COMMAND", ("echo reboot > '" + marker.string() + "'").c_str(), 1);
+    testing_support::TestHost host;
+    // Nobody answers: the default is No, and nothing restarts.
+    EXPECT_EQ(system->RestartComputer(system->OwnerWindow(), 0, 2), platform::com::False);
+    EXPECT_FALSE(fs::exists(marker));
+    ASSERT_EQ(host.messageBoxes().size(), 1u);
+    EXPECT_EQ(host.messageBoxes()[0].style, forms::style::YesNo | forms::style::Question | forms::style::DefaultButton2);
+    EXPECT_NE(host.messageBoxes()[0].text.find("neu starten?"), std::string::npos);
+    host.answerMessageBoxes({forms::answer::Yes, forms::answer::Yes});
     EXPECT_EQ(system->RestartComputer(system->OwnerWindow(), 0, 2), platform::com::True);
     EXPECT_EQ(readFile(marker), "reboot\n");
     ::setenv("QUILLON_RESTART_COMMAND", "exit 3", 1);

@@ -53,6 +53,7 @@ protected:
         RunOptions options;
         options.input = std::move(input);
         options.timeoutSeconds = 30;
+        options.environment = {{"QUILLON_UI", "console"}};  // its message boxes on standard output
         return runProgram(program("regedit"), args, options);
     }
     // A file in the prefix's temp folder, and its Windows-style name.
@@ -184,7 +185,7 @@ TEST_F(Tools, APrefixThatWasNeverMadeIsAnError) {
     fs::path dir = testing_support::makeTempDirectory("quillon-unmade");
     for (const fs::path& where : {dir / "never", dir}) {
         RunOptions options;
-        options.environment = {{"QUILLON_PREFIX", where.string()}};
+        options.environment = {{"QUILLON_PREFIX", where.string()}, {"QUILLON_UI", "console"}};
         for (const auto& tool : {"quillon-reg", "regedit"}) {
             std::vector<std::string> args = std::string(tool) == "regedit"
                                                 ? std::vector<std::string>{"/e", (dir / "x.reg").string()}

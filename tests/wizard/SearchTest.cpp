@@ -3,6 +3,7 @@
 #include <fstream>
 
 #include "platform/forms/Form.h"
+#include "platform/forms/MessageBox.h"
 #include "platform/gorsl/LibraryIds.h"
 #include "platform/prefix/Prefix.h"
 #include "quillon/discovery/ServerAccess.h"
@@ -255,6 +256,7 @@ TEST_F(Discovery, ContinueDisablesThePageAndOffersTheRestartOnlyWhenAsked) {
 
     for (bool reboot : {false, true}) {
         host.whenShown("frmProductSelection", [](forms::Form& page) { TestHost::click(page, "cmdContinue"); });
+        if (reboot) host.answerMessageBoxes({platform::forms::answer::Yes});
         host.whenShown("FrmFoundUpdates", [&](forms::Form& page) {
             wizard->RebootRequired = reboot;
             TestHost::tick(page, "lsvUpdates", 1, testing_support::Check::Ticked);
@@ -269,9 +271,12 @@ TEST_F(Discovery, ContinueDisablesThePageAndOffersTheRestartOnlyWhenAsked) {
                 EXPECT_TRUE(wizard->FoundUpdates.size() == 1 && page.lsvUpdates.item(1).checked());
             },
             Moment::AtShow);
+        std::size_t boxesBefore = host.messageBoxes().size();
         run("");
         EXPECT_TRUE(platform::forms::loadedForms().empty());
         EXPECT_EQ(fs::exists(restarts), reboot);
+        // The restart question is the one message of the run, asked only when a restart is needed.
+        EXPECT_EQ(host.messageBoxes().size() - boxesBefore, reboot ? 1u : 0u);
     }
     EXPECT_EQ(readFile(restarts), "restart\n");  // once, after both pages were unloaded
     ::unsetenv("QUILLON_RESTART_COMMAND");

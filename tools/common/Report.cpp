@@ -1,39 +1,31 @@
 #include "tools/common/Report.h"
 
 #include <cstdio>
-#include <iostream>
 
-#include "platform/support/TextCase.h"
+#include "platform/forms/MessageBox.h"
+#include "platform/forms/choice/HostChoice.h"
 
 namespace tools {
 
-void report(const std::string& title, const std::string& text, ReportKind kind, bool silent) {
-    if (kind == ReportKind::Error) {
-        std::fprintf(stderr, "%s: %s\n", title.c_str(), text.c_str());
-        return;
-    }
-    if (!silent) std::printf("%s\n%s\n", title.c_str(), text.c_str());
+namespace forms = platform::forms;
+
+int runWithMessageBoxes(int& argc, char** argv, const std::string& title, const std::function<int()>& work) {
+    int status = 1;
+    int program = forms::runProgramOnChosenHost(argc, argv, {title}, [&] { status = work(); });
+    return program == 0 ? status : 1;
 }
 
-Answer askOnTerminal(const std::string& prompt, Answer fallback) {
-    std::string line;
-    for (;;) {
-        std::fputs(prompt.c_str(), stdout);
-        std::fflush(stdout);
-        if (!std::getline(std::cin, line)) {
-            std::fputs("\n", stdout);
-            return fallback;
-        }
-        std::string answer = platform::asciiLower(platform::trimBlanks(line));
-        if (!answer.empty() && answer.back() == '\r') answer.pop_back();
-        if (answer == "y" || answer == "yes" || answer == "j" || answer == "ja") return Answer::Yes;
-        if (answer == "n" || answer == "no" || answer == "nein") return Answer::No;
-    }
+void report(const std::string& title, const std::string& text, ReportKind kind, bool silent) {
+    if (kind == ReportKind::Error) std::fprintf(stderr, "%s: %s\n", title.c_str(), text.c_str());
+    if (silent) return;
+    int icon = kind == ReportKind::Error ? forms::style::Exclamation : forms::style::Information;
+    forms::messageBox(text, forms::style::OkOnly | icon, title);
 }
 
 Answer ask(const std::string& title, const std::string& text, Answer fallback) {
-    std::printf("%s\n", title.c_str());
-    return askOnTerminal(text + " (Ja/Nein) ", fallback);
+    int style = forms::style::YesNo | forms::style::Question |
+                (fallback == Answer::No ? forms::style::DefaultButton2 : forms::style::DefaultButton1);
+    return forms::messageBox(text, style, title) == forms::answer::Yes ? Answer::Yes : Answer::No;
 }
 
 }  // namespace tools

@@ -19,7 +19,7 @@
 #include "platform/registry/RegFile.h"
 #include "platform/registry/RegistryStore.h"
 #include "platform/support/TextCase.h"
-#include "tools/common/Report.h"
+#include "tools/common/Terminal.h"
 
 namespace fs = std::filesystem;
 namespace reg = platform::registry;

@@ -109,7 +109,7 @@ int exportTo(reg::RegistryStore& store, const std::string& file, const std::opti
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int run(int argc, char** argv) {
     Mode mode = Mode::Import;
     Silence silence = Silence::Ask;
     std::vector<std::string> words;
@@ -146,4 +146,8 @@ int main(int argc, char** argv) {
         failed(std::string("Fehler beim Zugriff auf die Registrierung: ") + e.what(), silence);
         return 1;
     }
+}
+
+int main(int argc, char** argv) {
+    return tools::runWithMessageBoxes(argc, argv, kTitle, [&] { return run(argc, argv); });
 }

@@ -1,5 +1,6 @@
 // regsvr32 [/s] [/u] FILE: loads a server library and calls its DllRegisterServer or
-// DllUnregisterServer. Without /s the outcome is reported in a message box.
+// DllUnregisterServer. Without /s the outcome is reported in a message box (German, like the
+// rest of the system's user interface).
 #include <dlfcn.h>
 
 #include <cstdio>
@@ -15,7 +16,7 @@ constexpr const char* kTitle = "RegSvr32";
 
 int usage() {
     tools::report(kTitle, "Usage: regsvr32 [/s] [/u] FILE\n  /u  unregister the server\n  /s  silent; no message box",
-                  tools::ReportKind::Error, false);
+                  tools::ReportKind::Error, true);
     return 1;
 }
 
@@ -26,7 +27,7 @@ const char* hex(platform::com::HResult r) {
 }
 }  // namespace
 
-int main(int argc, char** argv) {
+int run(int argc, char** argv) {
     bool silent = false, unregister = false;
     std::string file;
     for (int i = 1; i < argc; ++i) {
@@ -49,24 +50,29 @@ int main(int argc, char** argv) {
     void* handle = dlopen(native.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (!handle) {
         const char* why = dlerror();
-        tools::report(kTitle, "The module \"" + file + "\" failed to load.\n\n" + (why ? why : ""),
+        tools::report(kTitle, "Das Modul \"" + file + "\" konnte nicht geladen werden.\n\n" + (why ? why : ""),
                       tools::ReportKind::Error, silent);
         return 1;
     }
     auto function = reinterpret_cast<platform::com::RegisterServerFunction>(dlsym(handle, entry));
     if (!function) {
         tools::report(kTitle,
-                      "The module \"" + file + "\" was loaded but the entry-point " + entry + " was not found.",
+                      "Das Modul \"" + file + "\" wurde geladen, aber der Einstiegspunkt " + entry +
+                          " wurde nicht gefunden.",
                       tools::ReportKind::Error, silent);
         return 1;
     }
     platform::com::HResult result = function();
     if (result != platform::com::hr::Ok) {
-        tools::report(kTitle, std::string("The call to ") + entry + " in \"" + file + "\" failed with error code " +
-                                  hex(result) + ".",
+        tools::report(kTitle, std::string("Der Aufruf von ") + entry + " in \"" + file +
+                                  "\" ist mit dem Fehlercode " + hex(result) + " fehlgeschlagen.",
                       tools::ReportKind::Error, silent);
         return 1;
     }
-    tools::report(kTitle, std::string(entry) + " in " + file + " succeeded.", tools::ReportKind::Information, silent);
+    tools::report(kTitle, std::string(entry) + " in " + file + " erfolgreich.", tools::ReportKind::Information, silent);
     return 0;
+}
+
+int main(int argc, char** argv) {
+    return tools::runWithMessageBoxes(argc, argv, kTitle, [&] { return run(argc, argv); });
 }

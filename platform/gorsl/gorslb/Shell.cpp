@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <vector>
 
+#include "platform/forms/MessageBox.h"
 #include "platform/gorsl/common/Errors.h"
 #include "platform/gorsl/gorslb/ChildProcess.h"
 #include "platform/gorsl/gorslb/CommandLine.h"
@@ -133,6 +134,12 @@ void shellDelete(const std::string& path, std::int32_t flags, const std::string&
 bool restartComputer(std::int32_t mode, const std::string& source) {
     if (mode != kRebootMode)
         throw invalidArgument(source, "restart mode " + std::to_string(mode) + " is not supported");
+    namespace forms = platform::forms;
+    int answer = forms::messageBox(
+        "Sie m\xC3\xBCssen den Computer neu starten, damit die neuen Einstellungen wirksam werden. M\xC3\xB6"
+        "chten Sie den Computer jetzt neu starten?",
+        forms::style::YesNo | forms::style::Question | forms::style::DefaultButton2);
+    if (answer != forms::answer::Yes) return false;
     const std::string command = fromEnvironment("QUILLON_RESTART_COMMAND", kDefaultRestartCommand);
     auto status = runAndWait("/bin/sh", {"-c", command}, {}, kRestartCommandLimit);
     return status && *status == 0;
