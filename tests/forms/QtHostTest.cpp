@@ -20,11 +20,6 @@
 #include "platform/forms/qt/QtHost.h"
 #include "tests/forms/SampleWizard.h"
 
-// fontconfig keeps a cache that it never frees; that is no leak of ours.
-extern "C" const char* __lsan_default_suppressions() {
-    return "leak:libfontconfig.so\n";
-}
-
 namespace {
 
 using namespace platform::forms;
