@@ -14,7 +14,7 @@
 #include "platform/gorsl/gorslb/RegistryAccess.h"
 #include "platform/gorsl/gorslb/Shell.h"
 #include "platform/gorsl/gorslb/ShortPath.h"
-#include "platform/gorsl/gorslb/SpecialFolders.h"
+#include "platform/gorsl/gorslb/KnownFolders.h"
 #include "platform/gorsl/gorslb/SystemDescription.h"
 #include "platform/gorsl/gorslb/UniqueNames.h"
 #include "platform/prefix/Prefix.h"

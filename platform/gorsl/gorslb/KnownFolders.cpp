@@ -1,4 +1,4 @@
-#include "platform/gorsl/gorslb/SpecialFolders.h"
+#include "platform/gorsl/gorslb/KnownFolders.h"
 
 #include "platform/gorsl/common/Errors.h"
 #include "platform/gorsl/gorslb/RunFolder.h"
