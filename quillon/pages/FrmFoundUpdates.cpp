@@ -23,11 +23,9 @@ FrmFoundUpdates::FrmFoundUpdates(ModMain& app)
                                         "W\xC3\xA4hlen Sie ein Update aus, um zus\xC3\xA4tzliche Informationen zu "
                                         "erhalten.\r\n",
                                         Geometry{16, 228, 468, 98})),
-      Line2(add<forms::Line>("Line2", "", Geometry{0, kButtonRowTop - 12, kPageWidth, 2})),
-      cmdContinue(add<forms::CommandButton>("cmdContinue", "Weiter >",
-                                            Geometry{kPageWidth - 196, kButtonRowTop, 88, kButtonHeight})),
-      cmdCancel(add<forms::CommandButton>("cmdCancel", "Abbrechen",
-                                          Geometry{kPageWidth - 104, kButtonRowTop, 88, kButtonHeight})),
+      Line2(add<forms::Line>("Line2", "", kButtonRowLine)),
+      cmdContinue(add<forms::CommandButton>("cmdContinue", kContinueText, kContinueButton)),
+      cmdCancel(add<forms::CommandButton>("cmdCancel", kCancelText, kCancelButton)),
       app_(app) {
     setUpPage(*this, "Updates installieren");
     lsvUpdates.addColumn("Update-Informationen", 440);

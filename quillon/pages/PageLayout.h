@@ -21,6 +21,14 @@ inline void setUpPage(platform::forms::Form& page, std::string_view caption) {
     page.setClientSize({kPageWidth, kPageHeight});
 }
 
+// The separator above the button row, and the "Weiter >" and "Abbrechen" buttons at its right,
+// which both wizard pages carry under these names.
+inline constexpr platform::forms::Geometry kButtonRowLine{0, kButtonRowTop - 12, kPageWidth, 2};
+inline constexpr platform::forms::Geometry kContinueButton{kPageWidth - 196, kButtonRowTop, 88, kButtonHeight};
+inline constexpr platform::forms::Geometry kCancelButton{kPageWidth - 104, kButtonRowTop, 88, kButtonHeight};
+inline constexpr const char* kContinueText = "Weiter >";
+inline constexpr const char* kCancelText = "Abbrechen";
+
 // The two small progress pages: an icon, a fixed text and the name of what is being worked on.
 inline constexpr platform::forms::Geometry kProgressIcon{20, 24, 32, 32};
 inline constexpr platform::forms::Geometry kProgressText{72, 28, 320, 20};

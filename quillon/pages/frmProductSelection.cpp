@@ -24,15 +24,13 @@ frmProductSelection::frmProductSelection(ModMain& app)
       lblUsingLocalUpdateServer(add<forms::Label>("lblUsingLocalUpdateServer",
                                                   "Lokaler Update-Server wird verwendet.",
                                                   Geometry{16, 306, 468, 18})),
-      Line2(add<forms::Line>("Line2", "", Geometry{0, kButtonRowTop - 12, kPageWidth, 2})),
+      Line2(add<forms::Line>("Line2", "", kButtonRowLine)),
       cmdSelectAll(add<forms::CommandButton>("cmdSelectAll", "Alles ausw\xC3\xA4hlen",
                                              Geometry{16, kButtonRowTop, 112, kButtonHeight})),
       cmdClearAll(add<forms::CommandButton>("cmdClearAll", "Alles abw\xC3\xA4hlen",
                                             Geometry{136, kButtonRowTop, 112, kButtonHeight})),
-      cmdContinue(add<forms::CommandButton>("cmdContinue", "Weiter >",
-                                            Geometry{kPageWidth - 196, kButtonRowTop, 88, kButtonHeight})),
-      cmdCancel(add<forms::CommandButton>("cmdCancel", "Abbrechen",
-                                          Geometry{kPageWidth - 104, kButtonRowTop, 88, kButtonHeight})),
+      cmdContinue(add<forms::CommandButton>("cmdContinue", kContinueText, kContinueButton)),
+      cmdCancel(add<forms::CommandButton>("cmdCancel", kCancelText, kCancelButton)),
       app_(app) {
     setUpPage(*this, "Quillon");
     Label1.setBold(true);
