@@ -3,7 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "platform/vendor/addzip/Messages.h"
+#include "platform/standins/addzip/Messages.h"
 #include "tests/zip/ZipFixture.h"
 
 namespace zip_tests {

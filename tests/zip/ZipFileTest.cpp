@@ -7,7 +7,7 @@
 #include <ctime>
 
 #include "platform/com/Error.h"
-#include "platform/vendor/addzip/Messages.h"
+#include "platform/standins/addzip/Messages.h"
 #include "tests/support/TestPrefix.h"
 #include "tests/zip/ZipFixture.h"
 

@@ -2,8 +2,8 @@
 // extraction inside its destination.
 #include <gtest/gtest.h>
 
-#include "platform/vendor/addzip/EntryNames.h"
-#include "platform/vendor/addzip/Patterns.h"
+#include "platform/standins/addzip/EntryNames.h"
+#include "platform/standins/addzip/Patterns.h"
 
 namespace {
 using namespace addzip;

@@ -7,7 +7,7 @@
 #include <velpack/Velpack.h>
 #include "platform/com/Error.h"
 #include "platform/com/Events.h"
-#include "platform/vendor/addzip/Messages.h"
+#include "platform/standins/addzip/Messages.h"
 #include "tools/velpack/Subcommand.h"
 #include "velpack/frame/Factories.h"
 

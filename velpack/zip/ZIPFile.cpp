@@ -3,7 +3,7 @@
 #include <velpack/Velpack.h>
 #include "platform/com/Collection.h"
 #include "platform/com/Conversion.h"
-#include "platform/vendor/addzip/AddZip.h"
+#include "platform/standins/addzip/AddZip.h"
 #include "velpack/frame/Factories.h"
 #include "velpack/zip/frmAddCallback.h"
 

@@ -11,7 +11,7 @@
 #include <string>
 
 #include "platform/forms/WindowHandles.h"
-#include "platform/vendor/addzip/AddZip.h"
+#include "platform/standins/addzip/AddZip.h"
 
 namespace {
 namespace fs = std::filesystem;

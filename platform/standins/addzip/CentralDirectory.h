@@ -1,7 +1,7 @@
 // The few central-directory fields that libzip does not hand out: the versions that made and
 // that need each entry, and its text flag. Read for listings only; anything odd gives an
 // empty result and the listing falls back to values derived from the entry.
-// Part of platform/vendor/addzip; standard library and POSIX only.
+// Part of platform/standins/addzip; standard library and POSIX only.
 #pragma once
 
 #include <cstdint>

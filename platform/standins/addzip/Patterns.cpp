@@ -1,4 +1,4 @@
-#include "platform/vendor/addzip/Patterns.h"
+#include "platform/standins/addzip/Patterns.h"
 
 #include "platform/support/TextCase.h"
 #include "platform/support/Utf8.h"

@@ -1,5 +1,5 @@
 // File specification lists with the wildcards * and ?, matched the way Windows names compare
-// (case-insensitively). Part of platform/vendor/addzip; depends on platform/support.
+// (case-insensitively). Part of platform/standins/addzip; depends on platform/support.
 #pragma once
 
 #include <string>

@@ -1,4 +1,4 @@
-#include "platform/vendor/addzip/Archive.h"
+#include "platform/standins/addzip/Archive.h"
 
 #include <sys/stat.h>
 

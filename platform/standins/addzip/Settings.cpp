@@ -1,4 +1,4 @@
-#include "platform/vendor/addzip/Settings.h"
+#include "platform/standins/addzip/Settings.h"
 
 namespace addzip {
 

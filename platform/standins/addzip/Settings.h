@@ -1,5 +1,5 @@
 // What the addZIP and addUNZIP functions remember between runs, and their defaults.
-// Part of platform/vendor/addzip; standard library only.
+// Part of platform/standins/addzip; standard library only.
 #pragma once
 
 #include <cstdint>

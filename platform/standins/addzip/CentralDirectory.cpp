@@ -1,4 +1,4 @@
-#include "platform/vendor/addzip/CentralDirectory.h"
+#include "platform/standins/addzip/CentralDirectory.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

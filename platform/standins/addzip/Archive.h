@@ -1,6 +1,6 @@
 // Opening archives with libzip, and the entry facts both runners need: modification times
 // (with the precise timestamps of the extra fields when an archiver wrote them) and the
-// Unix file type and mode. Part of platform/vendor/addzip; depends on libzip.
+// Unix file type and mode. Part of platform/standins/addzip; depends on libzip.
 #pragma once
 
 #include <zip.h>
@@ -10,7 +10,7 @@
 #include <filesystem>
 #include <memory>
 
-#include "platform/vendor/addzip/Messages.h"
+#include "platform/standins/addzip/Messages.h"
 
 namespace addzip {
 

@@ -1,11 +1,11 @@
 // The exported functions: each setter stores its value, each run call copies the settings
 // and hands them to its runner, so that a message handler changing settings mid-run affects
 // only the next run.
-#include "platform/vendor/addzip/AddZip.h"
+#include "platform/standins/addzip/AddZip.h"
 
-#include "platform/vendor/addzip/Settings.h"
-#include "platform/vendor/addzip/UnzipRunner.h"
-#include "platform/vendor/addzip/ZipRunner.h"
+#include "platform/standins/addzip/Settings.h"
+#include "platform/standins/addzip/UnzipRunner.h"
+#include "platform/standins/addzip/ZipRunner.h"
 
 using addzip::unzipSettings;
 using addzip::zipSettings;

@@ -1,4 +1,4 @@
-#include "platform/vendor/addzip/UnzipRunner.h"
+#include "platform/standins/addzip/UnzipRunner.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -16,10 +16,10 @@
 #include <vector>
 
 #include "platform/prefix/Prefix.h"
-#include "platform/vendor/addzip/Archive.h"
-#include "platform/vendor/addzip/EntryNames.h"
-#include "platform/vendor/addzip/Messages.h"
-#include "platform/vendor/addzip/Patterns.h"
+#include "platform/standins/addzip/Archive.h"
+#include "platform/standins/addzip/EntryNames.h"
+#include "platform/standins/addzip/Messages.h"
+#include "platform/standins/addzip/Patterns.h"
 
 namespace addzip {
 

@@ -1,11 +1,11 @@
 // One addUNZIP run: extracting the selected entries of an archive into the destination,
-// safely: nothing is ever written outside it. Part of platform/vendor/addzip; depends on
+// safely: nothing is ever written outside it. Part of platform/standins/addzip; depends on
 // libzip, platform/prefix and POSIX.
 #pragma once
 
 #include <cstdint>
 
-#include "platform/vendor/addzip/Settings.h"
+#include "platform/standins/addzip/Settings.h"
 
 namespace addzip {
 

@@ -1,4 +1,4 @@
-#include "platform/vendor/addzip/EntryNames.h"
+#include "platform/standins/addzip/EntryNames.h"
 
 namespace addzip {
 

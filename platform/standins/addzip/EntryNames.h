@@ -1,6 +1,6 @@
 // Archive entry names: the check that decides whether an entry may be extracted, the split
 // into the Windows-style path and file name of a listing, and the names files are stored under.
-// Part of platform/vendor/addzip; standard library only.
+// Part of platform/standins/addzip; standard library only.
 #pragma once
 
 #include <string>

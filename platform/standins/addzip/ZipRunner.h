@@ -1,11 +1,11 @@
 // One addZIP run: creating or adding to an archive, listing it, or deleting entries from it,
-// with every step reported as a callback message. Part of platform/vendor/addzip; depends on
+// with every step reported as a callback message. Part of platform/standins/addzip; depends on
 // libzip and platform/prefix.
 #pragma once
 
 #include <cstdint>
 
-#include "platform/vendor/addzip/Settings.h"
+#include "platform/standins/addzip/Settings.h"
 
 namespace addzip {
 

@@ -1,4 +1,4 @@
-#include "platform/vendor/addzip/Messages.h"
+#include "platform/standins/addzip/Messages.h"
 
 #include <algorithm>
 #include <limits>
