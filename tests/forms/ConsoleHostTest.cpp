@@ -4,6 +4,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <cstdlib>
 #include <iostream>
 #include <sstream>
@@ -28,6 +30,16 @@ int runChild(const std::string& what) {
     if (what == "wizard") {
         PickPage page;
         return runProgramOnChosenHost(argc, argv, {"Quillon"}, [&] { page.show(); });
+    }
+    if (what == "question then child") {
+        // Answers a question, then reads the rest of file descriptor 0 as a started program would.
+        return runProgramOnChosenHost(argc, argv, {"Quillon"}, [] {
+            int answer = messageBox("Weiter?", style::YesNo | style::Question, "Frage");
+            std::string rest(256, '\0');
+            ssize_t got = read(STDIN_FILENO, rest.data(), rest.size());
+            rest.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
+            std::cout << "answer " << answer << ", left for the child: " << rest;
+        });
     }
     if (what == "error")
         return runProgramOnChosenHost(argc, argv, {"Quillon"}, [] {
@@ -128,6 +140,8 @@ TEST(ConsoleHost, MessageBoxesPrintTitleAndTextExactlyAndReadAnswersOnlyForQuest
         Console console(c.input);
         EXPECT_EQ(messageBox("Zeile 1\r\n\r\nZeile 3", c.style, "Quillon"), c.answer) << c.style << " " << c.input;
         EXPECT_EQ(console.out.str(), "Quillon\nZeile 1\r\n\r\nZeile 3\n");
+        EXPECT_THAT(console.err.str(), testing::EndsWith("box " + std::to_string(c.style) + " \"Quillon\" -> " +
+                                                         std::to_string(c.answer) + "\n"));
         if (c.style == style::Information) {
             std::string rest;
             std::getline(console.in, rest);
@@ -210,6 +224,17 @@ TEST(ConsoleHostChild, ReadsRealStandardInputAndEndsAtItsEnd) {
     EXPECT_THAT(closed.err, testing::HasSubstr("Ende der Eingabe: Weiter"));
 }
 
+TEST(ConsoleHostChild, ReadsNoFurtherThanTheAnswerAndRecordsTheBox) {
+    testing_support::RunOptions options;
+    options.environment = {{"FORMS_CONSOLE_CHILD", "question then child"}, {"QUILLON_UI", "console"}};
+    options.timeoutSeconds = 60;
+    options.input = "nein\nZeile für das Kind\n";
+    auto result = testing_support::runProgram(testing_support::selfExecutable(), {}, options);
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.out, "Frage\nWeiter?\nanswer 7, left for the child: Zeile für das Kind\n");
+    EXPECT_EQ(result.err, "box 36 \"Frage\" -> 7\n");
+}
+
 TEST(ConsoleHostChild, ShowsTheRunTimeErrorReportAndEndsWithStatusOne) {
     testing_support::RunOptions options;
     options.environment = {{"FORMS_CONSOLE_CHILD", "error"}, {"QUILLON_UI", "console"}};
@@ -217,6 +242,7 @@ TEST(ConsoleHostChild, ShowsTheRunTimeErrorReportAndEndsWithStatusOne) {
     auto result = testing_support::runProgram(testing_support::selfExecutable(), {}, options);
     EXPECT_EQ(result.status, 1);
     EXPECT_EQ(result.out, "Quillon\nLaufzeitfehler '429':\r\n\r\nActiveX component can't create object\n");
+    EXPECT_EQ(result.err, "box 16 \"Quillon\" -> 1\n");
 }
 
 TEST(HostChoice, ConsoleWhenAskedForOrWithoutDisplay) {

@@ -7,7 +7,9 @@
 #include <vector>
 
 #include "platform/forms/UserInput.h"
+#include "platform/support/StandardInput.h"
 #include "platform/support/TextCase.h"
+#include "platform/support/VisibleText.h"
 
 namespace platform::forms {
 
@@ -72,16 +74,14 @@ std::string joinedButtons(const std::vector<int>& answers) {
 }  // namespace
 
 ConsoleHost::ConsoleHost()
-    : ConsoleHost(std::cin, std::cout, std::cerr, isatty(STDIN_FILENO) ? Prompts::Shown : Prompts::Hidden) {}
+    : ConsoleHost(platform::unbufferedStandardInput(), std::cout, std::cerr,
+                  isatty(STDIN_FILENO) ? Prompts::Shown : Prompts::Hidden) {}
 
 ConsoleHost::ConsoleHost(std::istream& in, std::ostream& out, std::ostream& diagnostics, Prompts prompts)
     : in_(in), out_(out), diag_(diagnostics), prompts_(prompts) {}
 
 std::optional<std::string> ConsoleHost::readLine() {
-    std::string line;
-    if (!std::getline(in_, line)) return std::nullopt;
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    return line;
+    return platform::readInputLine(in_);
 }
 
 void ConsoleHost::printText(const std::string& text) {
@@ -154,6 +154,13 @@ void ConsoleHost::controlChanged(Control& control, Change change, int item) {
 
 int ConsoleHost::messageBox(const MessageBoxRequest& request) {
     out_ << request.title << '\n' << request.text << '\n' << std::flush;
+    int answer = askMessageBox(request);
+    diag_ << "box " << request.style << ' ' << platform::quotedVisibleText(request.title) << " -> " << answer << '\n'
+          << std::flush;
+    return answer;
+}
+
+int ConsoleHost::askMessageBox(const MessageBoxRequest& request) {
     auto answers = request.answers();
     if (answers.size() == 1) return answers.front();
     for (;;) {

@@ -30,12 +30,15 @@ enum class Prompts { Hidden, Shown };
 //                     "+n" ticks, "-n" unticks, "?n" clicks the row; several may share a line;
 //                     a button's text without "&" and " >", in any case, clicks it; an empty
 //                     line clicks the default button.
+// Every message box also leaves one line on standard error once it is answered, as a record
+// of an unattended run: box STYLE "TITLE" -> ANSWER (the platform's style and answer numbers).
 // At end of input a question takes its default answer; a waiting form gets its default
 // button clicked, then its cancel button, then it is closed, so that a closed input never
 // leaves the program waiting. Hints, prompts and complaints about input go to standard error.
 class ConsoleHost final : public Host {
 public:
-    // Standard input, output and error; prompts when standard input is a terminal.
+    // Standard input (read without reading ahead), output and error; prompts when standard
+    // input is a terminal.
     ConsoleHost();
     ConsoleHost(std::istream& in, std::ostream& out, std::ostream& diagnostics, Prompts prompts);
 
@@ -45,6 +48,7 @@ public:
     void runUntil(const std::function<bool()>& done) override;
 
 private:
+    int askMessageBox(const MessageBoxRequest& request);
     std::optional<std::string> readLine();
     void handleLine(Form& form, std::string_view line);
     bool handleRows(Form& form, std::string_view line);
