@@ -1,7 +1,11 @@
 // Extraction never writes outside its destination: hostile names, links, encrypted entries,
 // truncated and corrupt archives. lstat proves what exists where.
+#include <limits.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
 
 #include "platform/standins/addzip/Messages.h"
 #include "tests/zip/ZipFixture.h"
@@ -147,6 +151,86 @@ TEST_F(HostileArchive, TruncatedAndCorruptArchivesEndWithAnErrorAndNoPartialFile
     EXPECT_EQ(z.zip->Extract(dest.string()), -static_cast<int>(AddZipCode::DamagedEntry));
     EXPECT_EQ(z.sink->named("Error"), Lines{errorLine("big.txt", AddZipCode::DamagedEntry)});
     EXPECT_EQ(treeOf(dest), (Lines{"first.txt", "last.txt"}));
+}
+
+std::string realPath(const fs::path& p) {
+    char buffer[PATH_MAX];
+    return ::realpath(p.c_str(), buffer) ? buffer : "";
+}
+
+TEST_F(HostileArchive, LinkChainsAreJudgedByWhereTheyLeadInEitherOrder) {
+    struct Case {
+        std::vector<Entry> entries;
+        Lines refused;
+    } cases[] = {
+        {{{Entry::Link, "a/b/l", "../.."}, {Entry::Link, "passwd", "a/b/l/a/b/l/../../outside/x"}}, {"passwd"}},
+        {{{Entry::Link, "d/l1", ".."}, {Entry::Link, "l2", "d/l1/.."}}, {"l2"}},
+    };
+    writeFile(outside / "x", "outside");
+    Lines outsideBefore = treeOf(dir);
+    for (const Case& c : cases) {
+        for (bool reversed : {false, true}) {
+            SCOPED_TRACE(c.entries.back().name + (reversed ? " first" : " last"));
+            fs::remove_all(dest);
+            std::vector<Entry> entries = c.entries;
+            if (reversed) std::reverse(entries.begin(), entries.end());
+            buildArchive(dir / "chain.zip", entries);
+            ZipObject z;
+            z.zip->put_ArchiveName((dir / "chain.zip").string());
+            EXPECT_EQ(z.zip->Extract(dest.string()), -static_cast<int>(AddZipCode::UnsafeLink));
+            Lines expected;
+            for (const std::string& name : c.refused) expected.push_back(errorLine(name, AddZipCode::UnsafeLink));
+            EXPECT_EQ(z.sink->named("Error"), expected);
+            std::string root = realPath(dest);
+            for (const Entry& e : c.entries) {
+                bool refused = std::count(c.refused.begin(), c.refused.end(), e.name) > 0;
+                EXPECT_EQ(present(dest / e.name), !refused) << e.name;
+                if (refused) continue;
+                std::string resolved = realPath(dest / e.name);
+                EXPECT_TRUE(resolved == root || resolved.starts_with(root + "/")) << e.name << " -> " << resolved;
+            }
+        }
+    }
+    Lines after = treeOf(dir);
+    std::erase_if(after, [](const std::string& p) { return p.starts_with("work/") || p == "chain.zip"; });
+    std::erase_if(outsideBefore, [](const std::string& p) { return p.starts_with("work/"); });
+    EXPECT_EQ(after, outsideBefore);
+    EXPECT_EQ(readFile(outside / "x"), "outside");
+}
+
+TEST_F(HostileArchive, ControlCharactersAndNamesThatOnlyDifferInCase) {
+    // Names that are not clean ASCII or UTF-8 are read in the DOS code page, where 0x01 is a
+    // face and ESC an arrow: only the raw bytes show the control characters.
+    buildArchive(dir / "names.zip", {{Entry::File, "\x01\x81.txt", "x"},
+                                     {Entry::File, "title\x1b]0;owned\x07", "x"},
+                                     {Entry::File, "Readme.txt", "first"},
+                                     {Entry::File, "README.TXT", "second"}});
+    for (velpack::azOverwriteConstants mode : {velpack::azoAll, velpack::azoNone, velpack::azoQuery}) {
+        SCOPED_TRACE(mode);
+        fs::remove_all(dest);
+        ZipObject z;
+        z.zip->put_ArchiveName((dir / "names.zip").string());
+        z.zip->put_Overwrite(mode);
+        EXPECT_EQ(z.zip->Extract(dest.string()), -static_cast<int>(AddZipCode::UnsafeName));
+        Lines errors = z.sink->named("Error");
+        ASSERT_EQ(errors.size(), 2u);
+        for (const std::string& error : errors) EXPECT_TRUE(error.ends_with("|6")) << error;
+        EXPECT_EQ(z.sink->named("Warning"), Lines{"Warning|README.TXT|5"});
+        EXPECT_EQ(treeOf(dest), Lines{"Readme.txt"});
+        EXPECT_EQ(readFile(dest / "Readme.txt"), "first");
+    }
+
+    // A NUL byte inside a stored name, which libzip's own names end at.
+    buildArchive(dir / "nul.zip", {{Entry::File, "evil#name.txt", "x"}});
+    std::string bytes = readFile(dir / "nul.zip");
+    for (std::size_t at = bytes.find("evil#"); at != std::string::npos; at = bytes.find("evil#", at))
+        bytes[at + 4] = '\0';
+    writeFile(dir / "nul.zip", bytes);
+    fs::remove_all(dest);
+    ZipObject z;
+    z.zip->put_ArchiveName((dir / "nul.zip").string());
+    EXPECT_EQ(z.zip->Extract(dest.string()), -static_cast<int>(AddZipCode::UnsafeName));
+    EXPECT_EQ(treeOf(dest), Lines{});
 }
 
 }  // namespace

@@ -103,7 +103,10 @@ std::vector<DirectoryFields> readDirectoryFields(const std::filesystem::path& ar
         f.madeBy = le16(c + pos + 4);
         f.needed = le16(c + pos + 6);
         f.text = (le16(c + pos + 36) & 1) != 0;
-        out.push_back(f);
+        std::size_t nameLength = le16(c + pos + 28);
+        if (pos + 46 + nameLength > cd.size()) return {};
+        f.rawName.assign(cd, pos + 46, nameLength);
+        out.push_back(std::move(f));
         pos += 46 + static_cast<std::size_t>(le16(c + pos + 28)) + le16(c + pos + 30) + le16(c + pos + 32);
     }
     return out;

@@ -1,6 +1,7 @@
-// One addUNZIP run: extracting the selected entries of an archive into the destination,
-// safely: nothing is ever written outside it. Part of platform/standins/addzip; depends on
-// libzip, platform/prefix and POSIX.
+// One addUNZIP run: reading the selected entries of an archive and handing them to the safe
+// extractor, which writes nothing outside the destination; its results become the addUNZIP
+// messages. Part of platform/standins/addzip; depends on libzip, platform/prefix and
+// platform/standins/extract.
 #pragma once
 
 #include <cstdint>
