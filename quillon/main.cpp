@@ -3,6 +3,7 @@
 #include <string>
 
 #include "platform/forms/choice/HostChoice.h"
+#include "platform/prefix/Prefix.h"
 #include "quillon/ModMain.h"
 
 int main(int argc, char** argv) {
@@ -12,6 +13,9 @@ int main(int argc, char** argv) {
         commandLine += argv[i];
     }
     quillon::ModMain wizard;
-    return platform::forms::runProgramOnChosenHost(argc, argv, {quillon::kProgramTitle},
-                                                   [&] { wizard.Main(commandLine); });
+    return platform::forms::runProgramOnChosenHost(argc, argv, {quillon::kProgramTitle}, [&] {
+        // Temporary files of runs that were killed, before this run makes its own.
+        platform::prefix::removeStaleTemporaryFiles();
+        wizard.Main(commandLine);
+    });
 }

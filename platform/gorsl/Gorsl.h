@@ -236,7 +236,12 @@ struct IRegistryKeyLister : Unknown {
 // Gorsld's Internet client, used in the order Open, Connect, ChangeDirectory, GetFile,
 // LastErrorText, Close. One client holds one FTP control connection, reused by its calls.
 // Limits: QUILLON_FTP_CONNECT_TIMEOUT seconds (30) for the connection and each server reply,
-// and a transfer slower than 1 byte/s for QUILLON_FTP_LOW_SPEED_TIME seconds (60) fails.
+// and the transfer bounds of platform/support/TransferBounds.h for every GetFile.
+//
+// GetFile's `flags`: bit 1 transfers as text (else binary); kTransferDescriptor marks the file
+// as a descriptor (size and deadline bounds), without it the file counts as an archive (free
+// space bound).
+inline constexpr std::int32_t kTransferDescriptor = 0x100;
 struct IInternetClient : Unknown {
     static constexpr Guid iid = Guid::literal("6B0D2A41-93C4-4E6F-A1D2-7E3B5C9F0A16");
     // True when the Internet functions are available. `accessType` 1 connects directly (no
@@ -257,7 +262,7 @@ struct IInternetClient : Unknown {
     // local path. With failIfExists True an existing local file fails the call and stays
     // untouched. The file arrives under a temporary name beside the local path and is renamed
     // into place only when the whole transfer succeeded, so a failed call leaves no partial
-    // file. `flags` 1 transfers as text, anything else in binary.
+    // file. `flags` as above. A transfer beyond its bounds fails like any other, leaving no file.
     virtual Boolean GetFile(const std::string& remotePath, const std::string& localPath, Boolean failIfExists,
                             std::int32_t reserved1, std::int32_t flags, std::int32_t reserved2) = 0;
     // The message of the last failure of this client (libcurl's own text, with the server's

@@ -1,11 +1,17 @@
 #include "platform/prefix/Prefix.h"
 
+#include <dirent.h>
+#include <fcntl.h>
+#include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
+#include <ctime>
 #include <system_error>
 #include <vector>
 
+#include "platform/support/TemporaryNames.h"
 #include "platform/support/TextCase.h"
 
 namespace fs = std::filesystem;
@@ -25,8 +31,12 @@ constexpr FolderPlace kFolders[] = {
     {Folder::CommonFiles, "C:\\Program Files\\Common Files", "drive_c/Program Files/Common Files"},
 };
 
-bool isSeparator(char c) { return c == '\\' || c == '/'; }
-bool isDriveLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+bool isSeparator(char c) {
+    return c == '\\' || c == '/';
+}
+bool isDriveLetter(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
 
 std::vector<std::string> splitComponents(std::string_view s) {
     std::vector<std::string> parts;
@@ -83,11 +93,24 @@ fs::path resolveCase(fs::path base, const std::vector<std::string>& parts) {
     return base;
 }
 
+// HOME, else the password database's home folder of the real user. Never a shared folder
+// such as /tmp: whoever made the prefix there first would decide which libraries get loaded.
+fs::path homeFolder() {
+    if (const char* home = std::getenv("HOME"); home && *home) return home;
+    std::vector<char> buffer(16384);
+    passwd entry{};
+    passwd* found = nullptr;
+    if (::getpwuid_r(::getuid(), &entry, buffer.data(), buffer.size(), &found) == 0 && found && found->pw_dir &&
+        *found->pw_dir == '/')
+        return found->pw_dir;
+    throw NoHomeFolder("no home folder: HOME is not set and the password database has none for user " +
+                       std::to_string(::getuid()) + "; set HOME or QUILLON_PREFIX");
+}
+
 fs::path defaultRoot() {
     if (geteuid() == 0) return "/var/lib/quillon";
     if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg && *xdg == '/') return fs::path(xdg) / "quillon";
-    const char* home = std::getenv("HOME");
-    return fs::path(home && *home ? home : "/tmp") / ".local/share/quillon";
+    return homeFolder() / ".local/share/quillon";
 }
 
 // Drops "\\?\" and "\\?\UNC\" long-path prefixes.
@@ -110,7 +133,9 @@ fs::path root() {
     return fs::absolute(r).lexically_normal();
 }
 
-fs::path registryPath() { return root() / "registry.db"; }
+fs::path registryPath() {
+    return root() / "registry.db";
+}
 
 std::optional<Folder> folderFromCode(int code) {
     for (const auto& f : kFolders)
@@ -130,8 +155,12 @@ fs::path nativePath(Folder folder) {
     return {};
 }
 
-std::string tempFolder() { return "C:\\windows\\temp"; }
-std::string programFilesFolder() { return "C:\\Program Files"; }
+std::string tempFolder() {
+    return "C:\\windows\\temp";
+}
+std::string programFilesFolder() {
+    return "C:\\Program Files";
+}
 
 fs::path toNative(std::string_view path) {
     std::error_code ec;
@@ -202,6 +231,51 @@ void createLayout(const fs::path& prefixRoot) {
     fs::path c = prefixRoot / "dosdevices/c:";
     std::error_code ec;
     if (fs::symlink_status(c, ec).type() == fs::file_type::not_found) fs::create_directory_symlink("../drive_c", c);
+}
+
+namespace {
+// A walk below the temporary folder that never leaves it: each folder is opened relative to
+// its parent without following links, and the depth and the number of entries are bounded,
+// since extracted archives live there too.
+struct StaleSweep {
+    std::time_t before;
+    std::size_t entriesLeft = 200000;
+    std::size_t removed = 0;
+
+    void sweep(int folder, int depth) {
+        DIR* listing = ::fdopendir(folder);
+        if (!listing) {
+            ::close(folder);
+            return;
+        }
+        while (dirent* entry = ::readdir(listing)) {
+            if (entriesLeft == 0) break;
+            --entriesLeft;
+            const std::string_view name = entry->d_name;
+            if (name == "." || name == "..") continue;
+            struct stat info {};
+            if (::fstatat(::dirfd(listing), entry->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0) continue;
+            if (S_ISDIR(info.st_mode)) {
+                if (depth >= 32) continue;
+                int below = ::openat(::dirfd(listing), entry->d_name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+                if (below >= 0) sweep(below, depth + 1);
+                continue;
+            }
+            if (isTemporaryName(name) && info.st_mtime < before && ::unlinkat(::dirfd(listing), entry->d_name, 0) == 0)
+                ++removed;
+        }
+        ::closedir(listing);
+    }
+};
+}  // namespace
+
+std::size_t removeStaleTemporaryFiles(std::chrono::seconds age) {
+    const fs::path folder = root() / "drive_c/windows/temp";
+    int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return 0;
+    StaleSweep sweep{std::time(nullptr) - static_cast<std::time_t>(age.count())};
+    sweep.sweep(fd, 0);
+    return sweep.removed;
 }
 
 }  // namespace platform::prefix

@@ -4,15 +4,26 @@
 // Part of platform/prefix; depends on platform/support and the standard library.
 #pragma once
 
+#include <chrono>
+#include <cstddef>
 #include <filesystem>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 
 namespace platform::prefix {
 
+// Thrown by root() when the prefix would lie in the home folder and there is none.
+class NoHomeFolder : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
 // QUILLON_PREFIX when set, else /var/lib/quillon for root and
-// ${XDG_DATA_HOME:-~/.local/share}/quillon for everyone else. Always absolute.
+// ${XDG_DATA_HOME:-~/.local/share}/quillon for everyone else, the home folder being HOME or,
+// when that is unset or empty, the password database's. Always absolute. Throws NoHomeFolder
+// when neither gives one.
 std::filesystem::path root();
 std::filesystem::path registryPath();  // root()/registry.db
 
@@ -49,6 +60,14 @@ std::filesystem::path toNative(std::string_view path, const std::filesystem::pat
 // inside unc/ a UNC path, anything else the native path unchanged. toNative(toWindows(p))
 // names p again.
 std::string toWindows(const std::filesystem::path& native);
+
+// Temporary files older than this are left over from a run that was killed: no run takes an
+// hour between writing one and renaming or removing it.
+inline constexpr std::chrono::seconds kStaleTemporaryAge{3600};
+// Removes, below the prefix's temporary folder, the files named as temporary files
+// (platform/support/TemporaryNames.h) that were last modified more than `age` ago; every other
+// file stays. Links are never followed. Returns how many were removed; a missing folder is 0.
+std::size_t removeStaleTemporaryFiles(std::chrono::seconds age = kStaleTemporaryAge);
 
 // Makes the prefix's folders and links under `prefixRoot` (existing ones are kept).
 // Throws std::filesystem::filesystem_error on failure.

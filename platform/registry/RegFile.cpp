@@ -1,13 +1,12 @@
 #include "platform/registry/RegFile.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <sstream>
 #include <utility>
 
+#include "platform/support/StagedFile.h"
 #include "platform/support/TextCase.h"
 #include "platform/support/TextEncoding.h"
 
@@ -597,25 +596,11 @@ Expected<std::size_t> exportRegFile(RegistryStore& store, const std::vector<Full
     } catch (const StoreError& e) {
         return Failure{e.what()};
     }
-    std::filesystem::path temp = file;
-    temp += ".tmp-" + std::to_string(::getpid());
-    {
-        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-        out.write(result.first.data(), static_cast<std::streamsize>(result.first.size()));
-        out.close();
-        if (!out) {
-            std::error_code ec;
-            std::filesystem::remove(temp, ec);
-            return Failure{"cannot write " + file.string()};
-        }
-    }
-    std::error_code ec;
-    std::filesystem::rename(temp, file, ec);
-    if (ec) {
-        std::error_code ignored;
-        std::filesystem::remove(temp, ignored);
-        return Failure{"cannot write " + file.string() + ": " + ec.message()};
-    }
+    StagedFile staged(file);
+    std::error_code error = staged.create(0666, "export");
+    if (!error) error = staged.write(result.first);
+    if (!error) error = staged.commit(Overwrite::Replace);
+    if (error) return Failure{"cannot write " + file.string() + ": " + error.message()};
     return result.second;
 }
 

@@ -71,7 +71,8 @@ Expected<RegImportResult> importRegFile(RegistryStore& store, const std::filesys
 // byte order mark, Regedit4 as UTF-8. Fails, naming the key, when a key is missing or a key
 // or value name holds a line break or NUL, which a .reg line cannot carry.
 Expected<std::string> exportRegText(RegistryStore& store, const std::vector<FullKeyPath>& keys, RegFormat format);
-// Writes that text to `file` through a temporary file beside it. After success `file` holds the
+// Writes that text to `file` through a StagedFile beside it; a `file` that exists and is not a
+// regular file (a link, a device, a pipe) is refused. After success `file` holds the
 // export and the result is the number of keys written; after failure an existing `file` is as
 // it was.
 Expected<std::size_t> exportRegFile(RegistryStore& store, const std::vector<FullKeyPath>& keys, RegFormat format,

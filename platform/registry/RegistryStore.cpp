@@ -1,6 +1,8 @@
 #include "platform/registry/RegistryStore.h"
 
+#include <pwd.h>
 #include <sqlite3.h>
+#include <unistd.h>
 
 #include <cstring>
 #include <mutex>
@@ -118,6 +120,32 @@ std::vector<std::string_view> splitKeyPath(std::string_view keyPath) {
     return parts;
 }
 
+namespace {
+std::string userName() {
+    std::vector<char> buffer(16384);
+    passwd entry{};
+    passwd* found = nullptr;
+    if (::getpwuid_r(::geteuid(), &entry, buffer.data(), buffer.size(), &found) == 0 && found) return found->pw_name;
+    return "uid " + std::to_string(::geteuid());
+}
+
+// Why this user cannot write the store: the first of the store, its folder (where the WAL
+// and shared-memory files live) and those files that is not writable.
+std::string missingWritePermission(const std::filesystem::path& path) {
+    const std::filesystem::path folder = path.parent_path();
+    std::string what = "the registry store " + path.string();
+    if (::access(path.c_str(), W_OK) == 0) {
+        what = "the folder " + folder.string();
+        for (const char* suffix : {"-wal", "-shm"}) {
+            const std::string companion = path.string() + suffix;
+            if (::access(companion.c_str(), F_OK) == 0 && ::access(companion.c_str(), W_OK) != 0) what = companion;
+        }
+    }
+    return "cannot change the registry of the prefix " + folder.string() + ": " + userName() +
+           " has no write permission on " + what;
+}
+}  // namespace
+
 Expected<RegistryStore> RegistryStore::open(const std::filesystem::path& path) {
     sqlite3* db = nullptr;
     int rc =
@@ -129,6 +157,7 @@ Expected<RegistryStore> RegistryStore::open(const std::filesystem::path& path) {
     }
     try {
         RegistryStore store(path, db);
+        if (sqlite3_db_readonly(db, "main") == 1) store.readOnlyReason_ = missingWritePermission(path);
         store.ensureSchema();
         return store;
     } catch (const StoreError& e) {
@@ -141,6 +170,7 @@ RegistryStore::RegistryStore(std::filesystem::path path, sqlite3* db) : path_(st
 RegistryStore::RegistryStore(RegistryStore&& o) noexcept
     : path_(std::move(o.path_)),
       db_(std::exchange(o.db_, nullptr)),
+      readOnlyReason_(std::move(o.readOnlyReason_)),
       statements_(std::move(o.statements_)),
       transactionDepth_(o.transactionDepth_) {}
 
@@ -150,6 +180,7 @@ RegistryStore& RegistryStore::operator=(RegistryStore&& o) noexcept {
         if (db_) sqlite3_close(db_);
         path_ = std::move(o.path_);
         db_ = std::exchange(o.db_, nullptr);
+        readOnlyReason_ = std::move(o.readOnlyReason_);
         statements_ = std::move(o.statements_);
         transactionDepth_ = o.transactionDepth_;
     }
@@ -206,9 +237,14 @@ RegistryStore::Statement& RegistryStore::statement(const char* sql) {
 
 void RegistryStore::ensureSchema() {
     sqlite3_busy_timeout(db_, kBusyTimeoutMs);
+    exec("PRAGMA foreign_keys=ON");
+    if (!readOnlyReason_.empty()) return;  // a reader takes the store as its writers made it
+    // The WAL and shared-memory files stay after the last writer closes, so that users who may
+    // only read the prefix can still open it: they cannot create those files themselves.
+    int persist = 1;
+    sqlite3_file_control(db_, "main", SQLITE_FCNTL_PERSIST_WAL, &persist);
     exec("PRAGMA journal_mode=WAL");
     exec("PRAGMA synchronous=FULL");
-    exec("PRAGMA foreign_keys=ON");
     write([&] {
         exec(kSchema);
         auto& hive = statement("INSERT OR IGNORE INTO keys(id, parent, name, fold) VALUES(?1, 0, ?2, ?3)");
@@ -228,6 +264,7 @@ auto RegistryStore::write(F&& work) -> decltype(work()) {
     // when an outer caller catches the exception and commits the rest. The outermost write
     // takes the write lock at once (IMMEDIATE), so two writers queue on the busy timeout
     // instead of failing when one of them upgrades a read lock.
+    if (!readOnlyReason_.empty()) throw StoreError(readOnlyReason_);
     const bool nested = transactionDepth_ > 0;
     const int outer = transactionDepth_;
     exec(nested ? "SAVEPOINT nested" : "BEGIN IMMEDIATE");

@@ -34,7 +34,9 @@ enum class Subtree { Keep, Delete };
 class RegistryStore {
 public:
     // Opens the store at `path`, creating the file and its schema when missing (the folder
-    // must exist). After failure nothing has been created.
+    // must exist). After failure nothing has been created. A store this user may not write
+    // (a prefix that root made, read by someone else) opens read-only: reads work, and every
+    // write throws StoreError naming the prefix folder and the permission that is missing.
     static Expected<RegistryStore> open(const std::filesystem::path& path);
 
     // The store of the current prefix, opened on first use and kept for the process.
@@ -100,6 +102,7 @@ private:
 
     std::filesystem::path path_;
     sqlite3* db_ = nullptr;
+    std::string readOnlyReason_;  // empty when the store can be written
     std::map<std::string, std::unique_ptr<Statement>, std::less<>> statements_;
     int transactionDepth_ = 0;
 };

@@ -14,7 +14,9 @@ using platform::com::True;
 namespace {
 constexpr int kFailureStyle = forms::style::OkOnly | forms::style::Exclamation;
 
-void showFailure(const char* text) { forms::messageBox(text, kFailureStyle, "Fehler"); }
+void showFailure(const char* text) {
+    forms::messageBox(text, kFailureStyle, "Fehler");
+}
 
 // Client calls with the fixed values the update servers are reached with.
 constexpr std::int32_t kDirectAccess = 1;
@@ -23,14 +25,18 @@ constexpr std::int32_t kServiceFtp = 1;
 
 void ShowInternetError(const std::string& errorText) {
     forms::messageBox(
-        "Fehler beim Ausf\xC3\xBChren der Operation \xC3\xBC" "ber die WinInet-Schnittstelle:\r\n\r\n" + errorText,
+        "Fehler beim Ausf\xC3\xBChren der Operation \xC3\xBC"
+        "ber die WinInet-Schnittstelle:\r\n\r\n" +
+            errorText,
         kFailureStyle, "Fehler");
 }
 
-bool DownloadFile(const std::string& productKey, const std::string& remoteFile, const std::string& localPath) {
+bool DownloadFile(const std::string& productKey, const std::string& remoteFile, const std::string& localPath,
+                  platform::TransferKind kind) {
     auto& gorslb = toollib::gorslb();
     const std::string base = kBaseKey;
-    const std::string server = gorslb.RegistryRead(toollib::HKEY_LOCAL_MACHINE, base + "\\Products\\" + productKey, "UpdateServer", "");
+    const std::string server =
+        gorslb.RegistryRead(toollib::HKEY_LOCAL_MACHINE, base + "\\Products\\" + productKey, "UpdateServer", "");
     const std::string serverKey = base + "\\Servers\\" + server;
     const std::string host = gorslb.RegistryRead(toollib::HKEY_LOCAL_MACHINE, serverKey, "Host", "");
     const std::string port = gorslb.RegistryRead(toollib::HKEY_LOCAL_MACHINE, serverKey, "Port", "21");
@@ -54,7 +60,8 @@ bool DownloadFile(const std::string& productKey, const std::string& remoteFile, 
         showFailure("Update fehlgeschlagen: Verzeichnis nicht gefunden.");
     } else {
         gorslb.DeleteFile(localPath);
-        bool fetched = client->GetFile(directory + "/" + remoteFile, localPath, True, 0, 0, 0) != False;
+        const std::int32_t transferFlags = kind == platform::TransferKind::Descriptor ? gorsl::kTransferDescriptor : 0;
+        bool fetched = client->GetFile(directory + "/" + remoteFile, localPath, True, 0, transferFlags, 0) != False;
         result = fetched && toollib::gorsla().FileExists(localPath) != False;
         if (!result) {
             ShowInternetError(client->LastErrorText());

@@ -6,12 +6,17 @@
 
 #include <string>
 
+#include "platform/support/TransferBounds.h"
+
 namespace quillon {
 
 // After true the file was fetched and exists at the local path (Windows-style). After false
 // the user has been told why; a file that was at the local path is gone when the failure
 // came after the change of directory, untouched when it came before.
-bool DownloadFile(const std::string& productKey, const std::string& remoteFile, const std::string& localPath);
+// `kind` chooses the transfer bounds (platform/support/TransferBounds.h); a transfer beyond
+// them fails like any other.
+bool DownloadFile(const std::string& productKey, const std::string& remoteFile, const std::string& localPath,
+                  platform::TransferKind kind);
 
 // The Internet client's error text in a message box titled "Fehler".
 void ShowInternetError(const std::string& errorText);

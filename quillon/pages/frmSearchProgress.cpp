@@ -3,6 +3,8 @@
 #include "platform/com/Conversion.h"
 #include "platform/forms/EventLoop.h"
 #include "platform/forms/MessageBox.h"
+#include "platform/prefix/Prefix.h"
+#include "platform/support/TransferBounds.h"
 #include "quillon/ModMain.h"
 #include "quillon/discovery/DescriptorFiles.h"
 #include "quillon/discovery/FoundUpdates.h"
@@ -21,7 +23,8 @@ const std::string kProducts = std::string(kBaseKey) + "\\Products\\";
 const std::string kLocalServer = std::string(kBaseKey) + "\\LocalServer";
 
 std::int32_t versionPart(const std::string& productKey, const char* value) {
-    return platform::com::textToLong(toollib::gorslb().RegistryRead(toollib::HKEY_LOCAL_MACHINE, kProducts + productKey, value, "0"));
+    return platform::com::textToLong(
+        toollib::gorslb().RegistryRead(toollib::HKEY_LOCAL_MACHINE, kProducts + productKey, value, "0"));
 }
 
 std::string localServerPath(const std::string& file) {
@@ -31,9 +34,13 @@ std::string localServerPath(const std::string& file) {
     return "\\\\" + server + "\\" + path + "\\" + file;
 }
 
-// Copies a file of the local server onto the temporary file; false when none arrived.
+// Copies a descriptor of the local server onto the temporary file; false when none arrived.
+// One larger than a descriptor may be is not copied at all.
 bool fetchFromLocalServer(const std::string& source, const std::string& tempFile) {
     toollib::gorslb().DeleteFile(tempFile);
+    std::error_code error;
+    const auto size = std::filesystem::file_size(platform::prefix::toNative(source), error);
+    if (!error && size > platform::TransferBounds::fromEnvironment().descriptorMaxBytes) return false;
     toollib::gorsla().CopyFile(source, tempFile, platform::com::True);
     return toollib::gorsla().FileExists(tempFile) != platform::com::False;
 }
@@ -101,11 +108,11 @@ void frmSearchProgress::SearchUpdateServer(const std::string& productKey, const 
     forms::doEvents();
 
     std::string indexFile = gorslb.RegistryRead(toollib::HKEY_LOCAL_MACHINE, kProducts + productKey, "UpdateFile", "");
-    if (!DownloadFile(productKey, indexFile, tempFile)) return;
+    if (!DownloadFile(productKey, indexFile, tempFile, platform::TransferKind::Descriptor)) return;
     std::string description = ReadUpdateIndex(tempFile, versionPart(productKey, "VerMaj"),
                                               versionPart(productKey, "VerMin"), versionPart(productKey, "VerRev"));
     if (description.empty()) return;
-    if (!DownloadFile(productKey, description, tempFile)) return;
+    if (!DownloadFile(productKey, description, tempFile, platform::TransferKind::Descriptor)) return;
     ReadUpdateDescription(tempFile, productKey, app_.FoundUpdates, app_.foundUpdates().lsvUpdates);
 }
 
@@ -115,7 +122,8 @@ void frmSearchProgress::SearchLocalServer(const std::string& productKey, const s
         forms::messageBox("Update fehlgeschlagen: Lokaler Server lieferte keine g\xC3\xBCltige Datei.",
                           forms::style::OkOnly | forms::style::Exclamation, rowText + " - Fehler");
     };
-    std::string indexFile = toollib::gorslb().RegistryRead(toollib::HKEY_LOCAL_MACHINE, kProducts + productKey, "UpdateFile", "");
+    std::string indexFile =
+        toollib::gorslb().RegistryRead(toollib::HKEY_LOCAL_MACHINE, kProducts + productKey, "UpdateFile", "");
     if (!fetchFromLocalServer(localServerPath(indexFile), tempFile)) return failed();
     std::string description = ReadUpdateIndex(tempFile, versionPart(productKey, "VerMaj"),
                                               versionPart(productKey, "VerMin"), versionPart(productKey, "VerRev"));

@@ -41,11 +41,13 @@ protected:
         writeFile(root / "index.txt", "adu1.0ov\r\nline\r\n");
         writeFile(root / "updates" / "prod" / "Prod 2.zip", std::string(100000, 'z'));
         writeFile(root / "big.bin", std::string(1 << 20, 'b'));
+        writeFile(root / "too-big.idx", std::string((1 << 20) + 1, 'i'));
         writeFile(root / "empty.txt", "");
     }
     void TearDown() override {
-        ::unsetenv("QUILLON_FTP_CONNECT_TIMEOUT");
-        ::unsetenv("QUILLON_FTP_LOW_SPEED_TIME");
+        for (const char* name : {"QUILLON_FTP_CONNECT_TIMEOUT", "QUILLON_TRANSFER_LOW_SPEED_TIME",
+                                 "QUILLON_TRANSFER_DESCRIPTOR_DEADLINE", "QUILLON_TRANSFER_MIN_FREE_SPACE"})
+            ::unsetenv(name);
     }
     FtpServer& server(FtpMode mode = FtpMode::Normal, Anonymous anonymous = Anonymous::Off) {
         server_.emplace(FtpServerOptions{root, {{"anna", "geheim"}}, anonymous, mode, 0});
@@ -166,11 +168,54 @@ TEST_F(InternetClient, GivesUpOnAServerThatSaysNothing) {
 
 TEST_F(InternetClient, GivesUpOnAStalledTransferAndLeavesNoPartialFile) {
     server(FtpMode::Stall);
-    ::setenv("QUILLON_FTP_LOW_SPEED_TIME", "2", 1);
+    ::setenv("QUILLON_TRANSFER_LOW_SPEED_TIME", "2", 1);
     auto client = connected();
     EXPECT_EQ(client->GetFile("/big.bin", "C:\\windows\\temp\\big.bin", True, 0, 0, 0), False);
     EXPECT_NE(client->LastErrorText().find("too slow"), std::string::npos) << client->LastErrorText();
     EXPECT_TRUE(onlyIn("")) << "no partial or temporary file";
+}
+
+// A hostile or broken server meets the transfer bounds: each case fails the get, says why and
+// leaves no file. The time bounds are shortened through the environment.
+TEST_F(InternetClient, BoundsEveryTransferInSizeTimeAndSpace) {
+    constexpr std::int32_t kDescriptor = gorsl::kTransferDescriptor, kArchive = 0;
+    struct Case {
+        const char* name;
+        const char* remote;
+        std::int32_t flags;
+        int rate;  // bytes per second the server sends; 0: as fast as it can
+        std::pair<const char*, const char*> bound;
+        const char* says;
+    } cases[] = {
+        {"endless descriptor", "/endless.idx", kDescriptor, 0, {}, "larger than 1048576 bytes"},
+        {"descriptor announced too big", "/too-big.idx", kDescriptor, 0, {}, "ximum file size exceeded"},
+        {"endless archive, disk nearly full",
+         "/endless.idx",
+         kArchive,
+         0,
+         {"QUILLON_TRANSFER_MIN_FREE_SPACE", "18446744073709551615"},
+         "bytes would be left free"},
+        {"two bytes a second", "/big.bin", kArchive, 2, {"QUILLON_TRANSFER_LOW_SPEED_TIME", "2"}, "too slow"},
+        {"descriptor past its deadline",
+         "/endless.idx",
+         kDescriptor,
+         8192,
+         {"QUILLON_TRANSFER_DESCRIPTOR_DEADLINE", "3"},
+         "did not arrive within 3 seconds"},
+    };
+    for (const auto& c : cases) {
+        if (c.bound.first) ::setenv(c.bound.first, c.bound.second, 1);
+        server_.emplace(
+            FtpServerOptions{root, {{"anna", "geheim"}}, Anonymous::Off, FtpMode::Normal, 0, "endless.idx", c.rate});
+        auto client = connected();
+        EXPECT_EQ(client->GetFile(c.remote, "C:\\windows\\temp\\got.tmp", True, 0, c.flags, 0), False) << c.name;
+        EXPECT_NE(client->LastErrorText().find(c.says), std::string::npos) << c.name << ": " << client->LastErrorText();
+        EXPECT_TRUE(onlyIn("")) << c.name << ": no partial or temporary file";
+        if (c.bound.first) ::unsetenv(c.bound.first);
+    }
+    // Within the bounds a descriptor of exactly 1 MiB arrives.
+    server_.emplace(FtpServerOptions{root, {{"anna", "geheim"}}});
+    EXPECT_EQ(connected()->GetFile("/big.bin", "C:\\windows\\temp\\big.bin", True, 0, kDescriptor, 0), True);
 }
 
 TEST_F(InternetClient, ConnectsToTheGivenPortOnly) {

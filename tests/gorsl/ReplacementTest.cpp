@@ -5,12 +5,15 @@
 #include <poll.h>
 #include <signal.h>
 #include <sys/mman.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
+#include <ctime>
 
 #include "platform/registry/RegistryStore.h"
+#include "platform/support/TemporaryNames.h"
 #include "tests/gorsl/GorslTesting.h"
 #include "tests/support/Programs.h"
 
@@ -114,9 +117,16 @@ TEST_F(Replacement, QueuesForTheNextStartWhileAProcessHoldsTheTarget) {
     EXPECT_EQ(queued[0].rfind("\\??\\C:\\windows\\system32\\.Orvane Shared.dll.pending-", 0), 0u) << queued[0];
     EXPECT_EQ(queued[1], "!\\??\\C:\\windows\\system32\\Orvane Shared.dll");
 
+    // A part file that a killed download left an hour and more ago goes at the start too.
+    const fs::path leftover = native("C:\\windows\\temp") / platform::temporaryName("download");
+    writeFile(leftover, "partial");
+    const timespec twoHoursAgo[2] = {{std::time(nullptr) - 7200, 0}, {std::time(nullptr) - 7200, 0}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, leftover.c_str(), twoHoursAgo, 0), 0);
+
     holder.release();
     auto started = boot();
     EXPECT_EQ(started.status, 0) << started.out << started.err;
+    EXPECT_FALSE(fs::exists(leftover));
     EXPECT_EQ(readFile(native(kTarget)), "new version");
     EXPECT_TRUE(queue().empty());
     for (const auto& entry : fs::directory_iterator(native("C:\\windows\\system32")))

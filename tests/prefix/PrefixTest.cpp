@@ -2,10 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <fstream>
 
+#include "platform/support/TemporaryNames.h"
+#include "tests/support/Programs.h"
 #include "tests/support/TestPrefix.h"
 
 namespace fs = std::filesystem;
@@ -72,8 +76,7 @@ TEST(PrefixMapping, WindowsNamesRoundTrip) {
     EXPECT_EQ(toWindows(prefix / "unc/srv/share/f.idx"), "\\\\srv\\share\\f.idx");
     EXPECT_EQ(toWindows(prefix / "dosdevices/d:/x"), "D:\\x");
     EXPECT_EQ(toWindows("/usr/lib"), "/usr/lib");
-    for (const char* p : {"C:\\windows\\temp", "\\\\srv\\share\\f.idx"})
-        EXPECT_EQ(toWindows(toNative(p)), p) << p;
+    for (const char* p : {"C:\\windows\\temp", "\\\\srv\\share\\f.idx"}) EXPECT_EQ(toWindows(toNative(p)), p) << p;
 }
 
 TEST(Prefix, RootComesFromTheEnvironmentAndLayoutPlacesTheSpecialFolders) {
@@ -99,6 +102,85 @@ TEST(Prefix, DefaultRootFollowsTheUserWhenNoPrefixIsSet) {
     EXPECT_EQ(root(), expected);
     ::unsetenv("XDG_DATA_HOME");
     if (!saved.empty()) ::setenv("QUILLON_PREFIX", saved.c_str(), 1);
+}
+
+// Sets the modification time of the entry itself (a link's own, not its target's).
+void setAge(const fs::path& path, std::chrono::seconds age) {
+    const timespec when[2] = {{std::time(nullptr) - static_cast<std::time_t>(age.count()), 0},
+                              {std::time(nullptr) - static_cast<std::time_t>(age.count()), 0}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), when, AT_SYMLINK_NOFOLLOW), 0) << path;
+}
+
+TEST(Prefix, RemovesOnlyTemporaryFilesThatKilledRunsLeft) {
+    testing_support::TestPrefix prefix;
+    const fs::path temp = prefix / "drive_c/windows/temp";
+    const fs::path outside = prefix / "outside";
+    fs::create_directories(outside);
+    std::ofstream(outside / "target.txt") << "kept";
+    const std::string old = platform::temporaryName("download");
+    std::ofstream(outside / old) << "not below the temporary folder";
+    setAge(outside / old, std::chrono::hours(2));
+
+    enum class Kind { File, LinkToFile, LinkToFolder };
+    struct Case {
+        std::string path;  // below the temporary folder
+        Kind kind;
+        std::chrono::seconds age;
+        bool removed;
+    };
+    const Case cases[] = {
+        {platform::temporaryName("download"), Kind::File, std::chrono::hours(2), true},
+        {"Install-1/sub/" + platform::temporaryName("unzip"), Kind::File, std::chrono::hours(5), true},
+        {platform::temporaryName("zip") + ".a1B2c3", Kind::File, std::chrono::hours(2), true},  // libzip's own
+        {platform::temporaryName("unzip"), Kind::LinkToFile, std::chrono::hours(2), true},
+        {platform::temporaryName("download"), Kind::File, std::chrono::minutes(50), false},  // a run still busy
+        {"report.part", Kind::File, std::chrono::hours(2), false},
+        {".addunzip-12-1", Kind::File, std::chrono::hours(2), false},
+        {"Quillon-1.tmp", Kind::File, std::chrono::hours(2), false},
+        {"elsewhere", Kind::LinkToFolder, std::chrono::hours(2), false},  // never followed
+    };
+    for (const auto& c : cases) {
+        const fs::path path = temp / c.path;
+        fs::create_directories(path.parent_path());
+        if (c.kind == Kind::File) std::ofstream(path) << "x";
+        if (c.kind == Kind::LinkToFile) fs::create_symlink(outside / "target.txt", path);
+        if (c.kind == Kind::LinkToFolder) fs::create_directory_symlink(outside, path);
+        setAge(path, c.age);
+    }
+
+    EXPECT_EQ(removeStaleTemporaryFiles(), 4u);
+    for (const auto& c : cases) EXPECT_EQ(fs::exists(fs::symlink_status(temp / c.path)), !c.removed) << c.path;
+    EXPECT_TRUE(fs::exists(outside / old));
+    EXPECT_TRUE(fs::exists(outside / "target.txt"));
+}
+
+// The per-user prefix is never placed in a folder any user could make first: without HOME the
+// home folder comes from the password database, and without one there the programs refuse.
+TEST(Prefix, HomeFolderComesFromThePasswordDatabaseWhenHOMEIsUnset) {
+    if (geteuid() != 0) GTEST_SKIP() << "needs root to run the program as other users";
+    struct Case {
+        const char* user;  // a uid: 65534 is nobody (/nonexistent), 54321 has no entry
+        std::vector<std::string> environment;
+        int status;
+        std::string says;
+    };
+    const Case cases[] = {
+        {"65534", {"-u", "HOME"}, 0, "prefix     /nonexistent/.local/share/quillon\n"},
+        {"65534", {"HOME="}, 0, "prefix     /nonexistent/.local/share/quillon\n"},
+        {"65534", {"HOME=/home/given"}, 0, "prefix     /home/given/.local/share/quillon\n"},
+        {"54321", {"-u", "HOME"}, 1, "no home folder: HOME is not set"},
+        {"54321", {"HOME=/home/given"}, 0, "prefix     /home/given/.local/share/quillon\n"},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> args = {"-u", "QUILLON_PREFIX", "-u", "XDG_DATA_HOME"};
+        args.insert(args.end(), c.environment.begin(), c.environment.end());
+        args.insert(args.end(), {"setpriv", std::string("--reuid=") + c.user, std::string("--regid=") + c.user,
+                                 "--clear-groups", testing_support::program("quillon-prefix").string(), "where"});
+        auto result = testing_support::runProgram("/usr/bin/env", args);
+        const std::string& shown = c.status == 0 ? result.out : result.err;
+        EXPECT_EQ(result.status, c.status) << c.user << " " << c.environment.back() << ": " << result.err;
+        EXPECT_NE(shown.find(c.says), std::string::npos) << c.user << " " << c.environment.back() << ": " << shown;
+    }
 }
 
 }  // namespace

@@ -1,7 +1,10 @@
 // quillon-reg and regedit run as the real programs against a throwaway prefix.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <fstream>
+#include <functional>
 #include <sstream>
 
 #include "platform/prefix/Prefix.h"
@@ -337,6 +340,87 @@ TEST_F(Tools, RegeditExportsAKeyOrEverything) {
     auto missing = regedit({"/e", file, "HKLM\\Software\\Nowhere"});
     EXPECT_EQ(missing.status, 1);
     EXPECT_NE(missing.err.find("nicht vorhanden"), std::string::npos) << missing.err;
+}
+
+// Whatever is at FILE when it is not a regular file stays as it was, and nothing else is left
+// beside it: a link (to a file or dangling), a pipe, a folder.
+TEST_F(Tools, ExportRefusesATargetThatIsNotARegularFile) {
+    store.setValue(LM, "Software\\Ex", "v", Value::string("1"));
+    const fs::path folder = platform::prefix::toNative(platform::prefix::tempFolder()) / "targets";
+    const fs::path outside = prefix.root() / "outside.txt";
+    struct Target {
+        const char* name;
+        std::function<void(const fs::path&)> make;
+    };
+    const std::vector<Target> targets = {
+        {"link to a file", [&](const fs::path& p) { fs::create_symlink(outside, p); }},
+        {"dangling link", [&](const fs::path& p) { fs::create_symlink(prefix.root() / "nothing", p); }},
+        {"pipe", [](const fs::path& p) { ASSERT_EQ(::mkfifo(p.c_str(), 0644), 0); }},
+        {"folder", [](const fs::path& p) { fs::create_directory(p); }},
+    };
+    for (const auto& target : targets) {
+        for (const std::string tool : {"quillon-reg", "regedit"}) {
+            SCOPED_TRACE(std::string(target.name) + " / " + tool);
+            fs::remove_all(folder);
+            fs::create_directories(folder);
+            writeFile(outside, "untouched");
+            const fs::path native = folder / "x.reg";
+            target.make(native);
+            const auto type = fs::symlink_status(native).type();
+            const std::string file = platform::prefix::tempFolder() + "\\targets\\x.reg";
+            auto result = tool == "quillon-reg" ? reg({"export", "HKLM\\Software\\Ex", file, "/y"})
+                                                : regedit({"/e", file, "HKLM\\Software\\Ex"});
+            EXPECT_EQ(result.status, 1);
+            EXPECT_NE(result.err.find("not a regular file"), std::string::npos) << result.err;
+            EXPECT_EQ(fs::symlink_status(native).type(), type);
+            EXPECT_EQ(readFile(outside), "untouched");
+            EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 1);
+        }
+    }
+}
+
+// A prefix that root made, used by someone else: reads work on the read-only store, writes
+// fail saying which prefix and which permission. Root passes every file mode, so the programs
+// run as nobody.
+TEST(ReadOnlyPrefix, OtherUsersReadItAndAreToldWhyTheyCannotWrite) {
+    if (geteuid() != 0) GTEST_SKIP() << "needs root to make the prefix and run programs as nobody";
+    const fs::path root = testing_support::makeTempDirectory("quillon-root-prefix");
+    fs::permissions(root, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                              fs::perms::others_read | fs::perms::others_exec);
+    {
+        auto store = RegistryStore::open(root / "registry.db");
+        ASSERT_TRUE(store) << store.error();
+        store->setValue(LM, "Software\\Ro", "v", Value::string("lesbar"));
+    }  // the last writer is gone, as after `quillon-prefix init`
+    writeFile(root / "import.reg", "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\Software\\Ro]\r\n\"w\"=\"x\"\r\n");
+    ::chmod((root / "import.reg").c_str(), 0644);
+
+    auto asNobody = [&](const std::string& name, std::vector<std::string> args) {
+        args.insert(args.begin(), {"--reuid=65534", "--regid=65534", "--clear-groups", program(name).string()});
+        RunOptions options;
+        options.environment = {{"QUILLON_PREFIX", root.string()}, {"QUILLON_UI", "console"}};
+        options.timeoutSeconds = 30;
+        return runProgram("/usr/bin/setpriv", args, options);
+    };
+    auto read = asNobody("quillon-reg", {"query", "HKLM\\Software\\Ro", "/v", "v"});
+    EXPECT_EQ(read.status, 0) << read.err;
+    EXPECT_NE(read.out.find("v    REG_SZ    lesbar"), std::string::npos) << read.out;
+
+    const std::string refusal = "cannot change the registry of the prefix " + root.string() +
+                                ": nobody has no write permission on the registry store " +
+                                (root / "registry.db").string();
+    auto added = asNobody("quillon-reg", {"add", "HKLM\\Software\\Ro", "/v", "w", "/d", "x", "/f"});
+    EXPECT_EQ(added.status, 1);
+    EXPECT_NE(added.err.find(refusal), std::string::npos) << added.err;
+    auto imported = asNobody("regedit", {"/s", (root / "import.reg").string()});
+    EXPECT_EQ(imported.status, 1);
+    EXPECT_NE(imported.err.find(refusal), std::string::npos) << imported.err;
+
+    auto store = RegistryStore::open(root / "registry.db");
+    ASSERT_TRUE(store) << store.error();
+    EXPECT_FALSE(store->value(LM, "Software\\Ro", "w").has_value());
+    std::error_code ec;
+    fs::remove_all(root, ec);
 }
 
 TEST(RegeditInPrefix, RunsAsTheWindowsFoldersRegeditExe) {

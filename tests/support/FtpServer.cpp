@@ -42,6 +42,8 @@ FtpServer::FtpServer(FtpServerOptions options) : folder_(makeTempDirectory("quil
                                   "--log",  logFile.string()};
     for (const auto& user : options.users) args.insert(args.end(), {"--user", user.name + ":" + user.password});
     if (options.anonymous == Anonymous::On) args.push_back("--anonymous");
+    if (!options.endless.empty()) args.insert(args.end(), {"--endless", options.endless});
+    if (options.rate > 0) args.insert(args.end(), {"--rate", std::to_string(options.rate)});
     args.insert(args.end(), {"--mode", options.mode == FtpMode::Silent  ? "silent"
                                        : options.mode == FtpMode::Stall ? "stall"
                                                                         : "normal"});

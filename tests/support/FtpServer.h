@@ -29,7 +29,9 @@ struct FtpServerOptions {
     std::vector<FtpUser> users;
     Anonymous anonymous = Anonymous::Off;
     FtpMode mode = FtpMode::Normal;
-    int port = 0;  // 0: a free port
+    int port = 0;              // 0: a free port
+    std::string endless = {};  // a file name whose download never ends; empty: none
+    int rate = 0;              // bytes per second of every download; 0: as fast as the server can
 };
 
 class FtpServer {

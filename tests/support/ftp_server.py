@@ -12,6 +12,9 @@ client sent.
   --mode normal|silent|stall
                         silent: accept connections and never answer;
                         stall: send the first 64 KiB of a download, then nothing more
+  --endless NAME        a download of a file of this name (in any folder, present or not)
+                        never ends
+  --rate N              send every download at about N bytes per second
   --log FILE            where the server's log goes (default: standard error)
 
 Start it with Debian's /usr/bin/python3, which has pyftpdlib.
@@ -19,6 +22,7 @@ Start it with Debian's /usr/bin/python3, which has pyftpdlib.
 
 import argparse
 import logging
+import os
 import signal
 import socket
 import sys
@@ -33,6 +37,8 @@ def parse_arguments():
     parser.add_argument("--host", default="127.0.0.1")
     parser.add_argument("--port", type=int, default=0)
     parser.add_argument("--mode", choices=["normal", "silent", "stall"], default="normal")
+    parser.add_argument("--endless")
+    parser.add_argument("--rate", type=int, default=0)
     parser.add_argument("--log")
     return parser.parse_args()
 
@@ -68,8 +74,40 @@ def serve_ftp(args):
     if args.anonymous:
         authorizer.add_anonymous(args.root, perm="elr")
 
+    from pyftpdlib.filesystems import AbstractedFS
+    from pyftpdlib.handlers import ThrottledDTPHandler
+
+    class EndlessFile:
+        """Reads as an endless run of bytes."""
+
+        name = "endless"
+        closed = False
+
+        def read(self, size=65536):
+            return b"e" * size
+
+        def seek(self, *_):
+            pass
+
+        def close(self):
+            self.closed = True
+
+    class FileSystem(AbstractedFS):
+        def open(self, filename, mode):
+            if args.endless and os.path.basename(filename) == args.endless:
+                logging.info("endless: %s", filename)
+                return EndlessFile()
+            return AbstractedFS.open(self, filename, mode)
+
     class Handler(FTPHandler):
-        pass
+        abstracted_fs = FileSystem
+
+        def ftp_SIZE(self, path):
+            # An endless file has no size to tell, as a hostile server would hide it.
+            if args.endless and os.path.basename(path) == args.endless:
+                self.respond("502 No size for this file.")
+                return
+            return FTPHandler.ftp_SIZE(self, path)
 
     Handler.authorizer = authorizer
     Handler.banner = "test server ready"
@@ -89,6 +127,17 @@ def serve_ftp(args):
 
         Handler.dtp_handler = Stalling
 
+    if args.rate > 0:
+        class Throttled(ThrottledDTPHandler):
+            write_limit = args.rate
+
+        Handler.dtp_handler = Throttled
+    elif args.endless:
+        class Plain(DTPHandler):
+            def use_sendfile(self):
+                return False
+
+        Handler.dtp_handler = Plain
     server = FTPServer((args.host, args.port), Handler)
     server.max_cons = 64
     announce(server.socket.getsockname()[1])

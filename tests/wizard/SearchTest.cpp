@@ -28,7 +28,11 @@ using testing_support::FtpUser;
 using testing_support::Moment;
 using testing_support::TestHost;
 
-const std::string kInternetError = "Fehler beim Ausf\xC3\xBChren der Operation \xC3\xBC" "ber die WinInet-Schnittstelle:\r\n\r\n";
+constexpr auto kDescriptor = platform::TransferKind::Descriptor;
+
+const std::string kInternetError =
+    "Fehler beim Ausf\xC3\xBChren der Operation \xC3\xBC"
+    "ber die WinInet-Schnittstelle:\r\n\r\n";
 
 std::string readFile(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
@@ -50,7 +54,9 @@ protected:
     }
 
     FtpServer& startServer() {
-        server = std::make_unique<FtpServer>(FtpServerOptions{serverRoot, {FtpUser{"anna", "geheim"}}});
+        FtpServerOptions options{serverRoot, {FtpUser{"anna", "geheim"}}};
+        options.endless = "endless.idx";
+        server = std::make_unique<FtpServer>(options);
         return *server;
     }
     ServerEntry entry(const std::string& path = "\\updates") const {
@@ -85,15 +91,42 @@ TEST_F(Discovery, DownloadFileTellsEachFailureAndClosesOnlyAfterAConnect) {
         std::size_t closes;
         Stale stale;
     } cases[] = {
-        {"no internet", entry(), "index.txt", false,
-         {"Update fehlgeschlagen: Internet-Funktionen nicht verf\xC3\xBC" "gbar."}, 0, Stale::Kept},
-        {"logon rejected", {"S", "127.0.0.1", std::to_string(server->port()), "\\updates", "anna", "falsch"},
-         "index.txt", true, {kInternetError, "Update fehlgeschlagen: Keine Verbindung zum Update-Server."}, 0,
+        {"no internet",
+         entry(),
+         "index.txt",
+         false,
+         {"Update fehlgeschlagen: Internet-Funktionen nicht verf\xC3\xBC"
+          "gbar."},
+         0,
          Stale::Kept},
-        {"no such directory", entry("\\missing"), "index.txt", true,
-         {kInternetError, "Update fehlgeschlagen: Verzeichnis nicht gefunden."}, 1, Stale::Kept},
-        {"no such file", entry(), "nothere.txt", true,
-         {kInternetError, "Update fehlgeschlagen: Datei nicht erfolgreich heruntergeladen."}, 1, Stale::Gone},
+        {"logon rejected",
+         {"S", "127.0.0.1", std::to_string(server->port()), "\\updates", "anna", "falsch"},
+         "index.txt",
+         true,
+         {kInternetError, "Update fehlgeschlagen: Keine Verbindung zum Update-Server."},
+         0,
+         Stale::Kept},
+        {"no such directory",
+         entry("\\missing"),
+         "index.txt",
+         true,
+         {kInternetError, "Update fehlgeschlagen: Verzeichnis nicht gefunden."},
+         1,
+         Stale::Kept},
+        {"no such file",
+         entry(),
+         "nothere.txt",
+         true,
+         {kInternetError, "Update fehlgeschlagen: Datei nicht erfolgreich heruntergeladen."},
+         1,
+         Stale::Gone},
+        {"endless descriptor",
+         entry(),
+         "endless.idx",
+         true,
+         {kInternetError, "Update fehlgeschlagen: Datei nicht erfolgreich heruntergeladen."},
+         1,
+         Stale::Gone},
     };
     for (const auto& c : cases) {
         registerServer(c.server);
@@ -104,7 +137,7 @@ TEST_F(Discovery, DownloadFileTellsEachFailureAndClosesOnlyAfterAConnect) {
         writeFile(nativeLocal, "stale");
         std::size_t closesBefore = calls("Gorsld.Close");
         TestHost boxes;
-        EXPECT_FALSE(quillon::DownloadFile("P", c.remote, local)) << c.name;
+        EXPECT_FALSE(quillon::DownloadFile("P", c.remote, local, kDescriptor)) << c.name;
         ASSERT_EQ(boxes.messageBoxes().size(), c.messages.size()) << c.name;
         for (std::size_t i = 0; i < c.messages.size(); ++i) {
             const auto& box = boxes.messageBoxes()[i];
@@ -125,7 +158,7 @@ TEST_F(Discovery, DownloadFileTellsEachFailureAndClosesOnlyAfterAConnect) {
     registerServer(entry());
     std::size_t closesBefore = calls("Gorsld.Close");
     TestHost boxes;
-    EXPECT_TRUE(quillon::DownloadFile("P", "index.txt", local));
+    EXPECT_TRUE(quillon::DownloadFile("P", "index.txt", local, kDescriptor));
     EXPECT_TRUE(boxes.messageBoxes().empty());
     EXPECT_EQ(readFile(nativeLocal), "the index");
     EXPECT_EQ(calls("Gorsld.Close") - closesBefore, 1u);
@@ -137,14 +170,15 @@ TEST_F(Discovery, DownloadFileTakesThePortAndDirectoryDefaults) {
     registerProduct({"P", "Produkt", "S", "index.txt"});
     // No Path: the directory is a single backslash and the file "\/index.txt".
     registerServer({"S", "127.0.0.1", std::to_string(server->port()), "", "anna", "geheim"});
-    EXPECT_TRUE(quillon::DownloadFile("P", "index.txt", "C:\\windows\\temp\\a.tmp"));
+    EXPECT_TRUE(quillon::DownloadFile("P", "index.txt", "C:\\windows\\temp\\a.tmp", kDescriptor));
     EXPECT_EQ(testing_support::recordedCalls(callLog, "Gorsld.ChangeDirectory").back(), "Gorsld.ChangeDirectory \\");
-    EXPECT_EQ(testing_support::recordedCalls(callLog, "Gorsld.GetFile").back().rfind("Gorsld.GetFile \\/index.txt|", 0), 0u);
+    EXPECT_EQ(testing_support::recordedCalls(callLog, "Gorsld.GetFile").back().rfind("Gorsld.GetFile \\/index.txt|", 0),
+              0u);
 
     // The port is the leading number rounded halves to even; no Port value is port 21. Nothing
     // listens on these ports, so each connect fails after it has been made.
-    const std::pair<const char*, const char*> ports[] = {{"", "21"}, {"2120.5", "2120"}, {"2121.5", "2122"},
-                                                         {"2121abc", "2121"}};
+    const std::pair<const char*, const char*> ports[] = {
+        {"", "21"}, {"2120.5", "2120"}, {"2121.5", "2122"}, {"2121abc", "2121"}};
     for (auto [value, port] : ports) {
         registerServer({"S", "127.0.0.1", "", "", "anna", "geheim"});
         if (*value)
@@ -153,7 +187,7 @@ TEST_F(Discovery, DownloadFileTakesThePortAndDirectoryDefaults) {
         else
             store().deleteValue(reg::Hive::LocalMachine, std::string(quillon::kBaseKey) + "\\Servers\\S", "Port");
         TestHost boxes;
-        EXPECT_FALSE(quillon::DownloadFile("P", "index.txt", "C:\\windows\\temp\\a.tmp"));
+        EXPECT_FALSE(quillon::DownloadFile("P", "index.txt", "C:\\windows\\temp\\a.tmp", kDescriptor));
         auto connect = testing_support::recordedCalls(callLog, "Gorsld.Connect").back();
         EXPECT_EQ(connect, "Gorsld.Connect 1|127.0.0.1|" + std::string(port) + "|anna|geheim|0|0") << value;
     }
@@ -179,7 +213,8 @@ TEST_F(Discovery, SearchListsEveryFoundUpdateInProductOrder) {
         EXPECT_EQ(rows.item(2).text(), "n/a");
         for (int i = 1; i <= 2; ++i) EXPECT_FALSE(rows.item(i).checked());
         auto& description = page.control<forms::TextBox>("txtUpdateDesc");
-        EXPECT_EQ(description.text(), "W\xC3\xA4hlen Sie ein Update aus, um zus\xC3\xA4tzliche Informationen zu erhalten.\r\n");
+        EXPECT_EQ(description.text(),
+                  "W\xC3\xA4hlen Sie ein Update aus, um zus\xC3\xA4tzliche Informationen zu erhalten.\r\n");
         TestHost::clickRow(page, "lsvUpdates", 2);
         EXPECT_EQ(description.text(), "Mehr zu B");
         TestHost::clickRow(page, "lsvUpdates", 1);
@@ -212,7 +247,8 @@ TEST_F(Discovery, SearchOnlyRunReportsTheFirstUpdateAndShowsNoPage) {
     run("s Prod A");
     ASSERT_EQ(host.messageBoxes().size(), 1u);
     EXPECT_EQ(host.messageBoxes()[0].text,
-              "Eine Aktualisierung f\xC3\xBCr \"Produkt A\" ist verf\xC3\xBC" "gbar.\r\n\r\nBeschreibung:\r\nBehebt Fehler");
+              "Eine Aktualisierung f\xC3\xBCr \"Produkt A\" ist verf\xC3\xBC"
+              "gbar.\r\n\r\nBeschreibung:\r\nBehebt Fehler");
     EXPECT_EQ(host.messageBoxes()[0].style, 64);
     for (const auto& shown : host.shownForms()) EXPECT_NE(shown.form, "FrmFoundUpdates");
     EXPECT_EQ(get(quillon::kBaseKey, "LastResult"), "1");
@@ -225,8 +261,11 @@ TEST_F(Discovery, LocalServerReportsAMissingDescriptionUnderTheRowsTitle) {
     writeFile(share / "a.idx", indexFor("=1.=0.=0", "a.sl"));
     writeFile(share / "a.sl", descriptionFor(1, "a.zip", "A von lokal"));
     writeFile(share / "b.idx", indexFor("=1.=0.=0", "missing.sl"));
+    // A valid index, but larger than any descriptor may be: refused before it is copied.
+    writeFile(share / "c.idx", indexFor("=1.=0.=0", "a.sl") + std::string(1 << 20, ' '));
     registerProduct({"A", "Produkt A", "", "a.idx"});
     registerProduct({"B", "Produkt B", "", "b.idx"});
+    registerProduct({"C", "Produkt C", "", "c.idx"});
     useLocalServer("srv", "share\\updates");
 
     host.whenShown("frmProductSelection", [](forms::Form& page) { TestHost::click(page, "cmdContinue"); });
@@ -238,10 +277,13 @@ TEST_F(Discovery, LocalServerReportsAMissingDescriptionUnderTheRowsTitle) {
         TestHost::click(page, "cmdCancel");
     });
     run("");
-    ASSERT_EQ(host.messageBoxes().size(), 1u);
-    EXPECT_EQ(host.messageBoxes()[0].title, "Produkt B - Fehler");
-    EXPECT_EQ(host.messageBoxes()[0].text, "Update fehlgeschlagen: Lokaler Server lieferte keine g\xC3\xBCltige Datei.");
-    EXPECT_EQ(host.messageBoxes()[0].style, 48);
+    ASSERT_EQ(host.messageBoxes().size(), 2u);
+    for (const char* product : {"B", "C"}) {
+        const auto& box = host.messageBoxes()[*product == 'B' ? 0 : 1];
+        EXPECT_EQ(box.title, std::string("Produkt ") + product + " - Fehler");
+        EXPECT_EQ(box.text, "Update fehlgeschlagen: Lokaler Server lieferte keine g\xC3\xBCltige Datei.");
+        EXPECT_EQ(box.style, 48);
+    }
     EXPECT_EQ(calls("Gorsld."), 0u);  // the local server needs no Internet client
 }
 
@@ -291,7 +333,8 @@ TEST_F(Discovery, CancelOnTheFoundUpdatesPageInstallsNothingAndWritesNothingMore
     std::string before;
     host.whenShown("frmProductSelection", [](forms::Form& page) { TestHost::click(page, "cmdContinue"); });
     host.whenShown("FrmFoundUpdates", [&](forms::Form& page) {
-        before = get(quillon::kBaseKey, "LastResult") + get(quillon::kBaseKey, "LastT") + get(quillon::kBaseKey, "LastD");
+        before =
+            get(quillon::kBaseKey, "LastResult") + get(quillon::kBaseKey, "LastT") + get(quillon::kBaseKey, "LastD");
         TestHost::click(page, "cmdCancel");
     });
     run("");

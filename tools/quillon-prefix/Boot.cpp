@@ -8,6 +8,7 @@
 #include "platform/gorsl/gorslb/ChildProcess.h"
 #include "platform/gorsl/gorslb/CommandLine.h"
 #include "platform/gorsl/gorslb/FileReplacement.h"
+#include "platform/prefix/Prefix.h"
 #include "platform/registry/RegistryStore.h"
 
 namespace tools {
@@ -63,6 +64,8 @@ bool runOnceCommands() {
 
 int bootPrefix() {
     try {
+        // What killed runs left in the temporary folder goes first, as at the host's start.
+        platform::prefix::removeStaleTemporaryFiles();
         bool replaced = replaceFiles();
         bool ran = runOnceCommands();
         return replaced && ran ? 0 : 1;

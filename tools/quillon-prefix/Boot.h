@@ -1,5 +1,6 @@
 // `quillon-prefix boot`: what the host does at its next start, on the current prefix. First
-// the file replacements queued in PendingFileRenameOperations, then the commands of
+// the temporary files that killed runs left (removeStaleTemporaryFiles), then the file
+// replacements queued in PendingFileRenameOperations, then the commands of
 // HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\RunOnce, one after another.
 #pragma once
 

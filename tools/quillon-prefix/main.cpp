@@ -96,8 +96,12 @@ int where() {
 int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
     if (args.empty()) return usage();
-    if (args[0] == "init" && args.size() <= 2) return init(args.size() == 2 ? fs::path(args[1]) : prefix::root());
-    if (args[0] == "where" && args.size() == 1) return where();
-    if (args[0] == "boot" && args.size() == 1) return tools::bootPrefix();
+    try {
+        if (args[0] == "init" && args.size() <= 2) return init(args.size() == 2 ? fs::path(args[1]) : prefix::root());
+        if (args[0] == "where" && args.size() == 1) return where();
+        if (args[0] == "boot" && args.size() == 1) return tools::bootPrefix();
+    } catch (const prefix::NoHomeFolder& e) {
+        return fail(e.what());
+    }
     return usage();
 }

@@ -311,7 +311,11 @@ int exportKey(reg::RegistryStore& store, const CommandLine& line) {
     fs::path native = platform::prefix::toNative(file);
     if (!store.keyExists(key.hive, key.path)) fail(kNotFound);
     std::error_code ec;
-    if (fs::exists(native, ec) && !confirmed("File " + file + " already exists, overwrite", line.has("y"))) cancelled();
+    const fs::file_status present = fs::symlink_status(native, ec);
+    // A link, device or pipe at FILE is never replaced by the export, whatever /y says.
+    if (fs::exists(present) && !fs::is_regular_file(present))
+        fail("Cannot export to " + file + ": it exists and is not a regular file.");
+    if (fs::exists(present) && !confirmed("File " + file + " already exists, overwrite", line.has("y"))) cancelled();
     auto result = reg::exportRegFile(store, {key}, reg::RegFormat::Version5, native);
     if (!result) fail("Cannot export to " + file + ": " + result.error());
     std::printf("%s\n", kDone);
@@ -343,6 +347,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "ERROR: %s\n", p.message.c_str());
     } catch (const reg::StoreError& e) {
         std::fflush(stdout);
+        std::fprintf(stderr, "ERROR: %s\n", e.what());
+    } catch (const platform::prefix::NoHomeFolder& e) {
         std::fprintf(stderr, "ERROR: %s\n", e.what());
     }
     return 1;

@@ -145,6 +145,9 @@ int run(int argc, char** argv) {
     } catch (const reg::StoreError& e) {
         failed(std::string("Fehler beim Zugriff auf die Registrierung: ") + e.what(), silence);
         return 1;
+    } catch (const platform::prefix::NoHomeFolder& e) {
+        failed(std::string("Fehler beim Zugriff auf die Registrierung: ") + e.what(), silence);
+        return 1;
     }
 }
 

@@ -42,9 +42,9 @@ void createFolder(const std::string& path, const std::string& source) {
     if (error) throw fileError(source, "create the folder", path, error, Missing::Folder);
 }
 
-std::error_code copyFileTo(const std::string& source, const std::string& destination, Overwrite overwrite) {
+std::error_code copyFileTo(const std::string& source, const std::string& destination, platform::Overwrite overwrite) {
     if (source.empty() || destination.empty()) return std::make_error_code(std::errc::invalid_argument);
-    return copyFile(native(source), native(destination), overwrite);
+    return platform::copyFile(native(source), native(destination), overwrite);
 }
 
 void writeTextFile(const std::string& path, const std::string& text, const std::string& source) {
@@ -54,11 +54,11 @@ void writeTextFile(const std::string& path, const std::string& text, const std::
     struct stat existing {};
     bool keepMode = ::stat(target.c_str(), &existing) == 0 && S_ISREG(existing.st_mode);
     if (keepMode) mode = existing.st_mode & 07777;
-    StagedFile staged(target);
+    platform::StagedFile staged(target);
     std::error_code error = staged.create(mode);
     if (!error) error = staged.write(text);
     if (!error && keepMode && ::fchmod(staged.fd(), mode) != 0) error = lastError();
-    if (!error) error = staged.commit(Overwrite::Replace);
+    if (!error) error = staged.commit(platform::Overwrite::Replace);
     if (error) throw fileError(source, "write the file", path, error, Missing::Folder);
 }
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <system_error>
 
-#include "platform/gorsl/common/StagedFile.h"
+#include "platform/support/StagedFile.h"
 
 namespace gorsl {
 
@@ -16,8 +16,8 @@ bool fileExists(const std::string& path);
 // Afterwards the folder and its parents exist; throws the Error of fileError on failure.
 void createFolder(const std::string& path, const std::string& source);
 // Copies source to destination through a staged file; see IGorsla::CopyFile. Returns the
-// reason when no copy was made (file_exists when Overwrite::Keep met a destination).
-std::error_code copyFileTo(const std::string& source, const std::string& destination, Overwrite overwrite);
+// reason when no copy was made (file_exists when platform::Overwrite::Keep met a destination).
+std::error_code copyFileTo(const std::string& source, const std::string& destination, platform::Overwrite overwrite);
 // Afterwards the file holds exactly `text`; an existing file keeps its permissions. Throws
 // the Error of fileError on failure, the file then being as it was.
 void writeTextFile(const std::string& path, const std::string& text, const std::string& source);

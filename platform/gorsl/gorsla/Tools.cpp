@@ -58,7 +58,7 @@ public:
     void CreateFolder(const std::string& path) override { createFolder(path, kGorslaSource); }
     void CopyFile(const std::string& source, const std::string& destination, Boolean overwrite) override {
         // The callers judge the copy by whether the destination exists afterwards.
-        (void)copyFileTo(source, destination, overwrite ? Overwrite::Replace : Overwrite::Keep);
+        (void)copyFileTo(source, destination, overwrite ? platform::Overwrite::Replace : platform::Overwrite::Keep);
     }
     void WriteTextFile(const std::string& path, const std::string& text) override {
         writeTextFile(path, text, kGorslaSource);

@@ -8,11 +8,11 @@
 #include <optional>
 
 #include "platform/gorsl/common/Errors.h"
-#include "platform/gorsl/common/StagedFile.h"
-#include "platform/gorsl/common/UniqueToken.h"
 #include "platform/gorsl/gorslb/FileUsage.h"
 #include "platform/gorsl/gorslb/RegistryAccess.h"
 #include "platform/prefix/Prefix.h"
+#include "platform/support/StagedFile.h"
+#include "platform/support/UniqueToken.h"
 
 namespace fs = std::filesystem;
 
@@ -82,8 +82,8 @@ std::error_code perform(const PendingRename& r) {
         fs::remove(from, error);
         return error;
     }
-    return moveFile(from, platform::prefix::toNative(r.destination),
-                    r.replaceExisting ? Overwrite::Replace : Overwrite::Keep);
+    return platform::moveFile(from, platform::prefix::toNative(r.destination),
+                              r.replaceExisting ? platform::Overwrite::Replace : platform::Overwrite::Keep);
 }
 }  // namespace
 
@@ -95,7 +95,7 @@ void replaceFile(const std::string& target, const std::string& newFile, const st
         throw fileError(source, "replace " + target + " with", newFile,
                         std::make_error_code(std::errc::no_such_file_or_directory));
     if (!isFileInUse(nativeTarget)) {
-        if (auto error = moveFile(nativeNew, nativeTarget, Overwrite::Replace))
+        if (auto error = platform::moveFile(nativeNew, nativeTarget, platform::Overwrite::Replace))
             throw fileError(source, "replace", target, error, Missing::Folder);
         return;
     }
@@ -122,12 +122,12 @@ void completeRestartReplacement(const std::string& newFile, const std::string& s
     // and a rename within one file system cannot half-happen then.
     const fs::path target = platform::prefix::toNative(queued->destination);
     const fs::path from = platform::prefix::toNative(newFile);
-    const std::string hidden = "." + target.filename().string() + ".pending-" + uniqueToken();
+    const std::string hidden = "." + target.filename().string() + ".pending-" + platform::uniqueToken();
     fs::path staged = target.parent_path() / hidden;
-    std::error_code error = moveFile(from, staged, Overwrite::Keep);
+    std::error_code error = platform::moveFile(from, staged, platform::Overwrite::Keep);
     if (error) {
         staged = platform::prefix::toNative(platform::prefix::tempFolder()) / hidden;
-        error = moveFile(from, staged, Overwrite::Keep);
+        error = platform::moveFile(from, staged, platform::Overwrite::Keep);
     }
     if (error) throw fileError(source, "keep the new file for the next start:", newFile, error);
 
@@ -146,7 +146,7 @@ void completeRestartReplacement(const std::string& newFile, const std::string& s
     });
     if (!updated) {
         // The queue lost the entry meanwhile (a boot ran): give the new file back.
-        moveFile(staged, from, Overwrite::Keep);
+        platform::moveFile(staged, from, platform::Overwrite::Keep);
         throw invalidArgument(source, "no replacement at the next start is queued for " + newFile);
     }
 }

@@ -8,8 +8,8 @@
 #include <cerrno>
 
 #include "platform/gorsl/common/Errors.h"
-#include "platform/gorsl/common/UniqueToken.h"
 #include "platform/prefix/Prefix.h"
+#include "platform/support/UniqueToken.h"
 
 namespace fs = std::filesystem;
 
@@ -67,7 +67,7 @@ std::string RunFolder::windowsPath(const std::string& source) {
     if (error) throw fileError(source, "make the folder", tempWindows, error, Missing::Folder);
     removeStaleFolders(temp);
 
-    const std::string name = stem_ + "-" + uniqueToken();
+    const std::string name = stem_ + "-" + platform::uniqueToken();
     const fs::path folder = temp / name;
     if (::mkdir(folder.c_str(), 0755) != 0)
         throw fileError(source, "make the folder", tempWindows + "\\" + name, {errno, std::generic_category()},

@@ -11,7 +11,7 @@
 #include <optional>
 #include <string>
 
-#include "platform/gorsl/common/StagedFile.h"
+#include "platform/support/StagedFile.h"
 
 namespace fs = std::filesystem;
 
@@ -115,7 +115,7 @@ std::error_code moveItem(const fs::path& from, const fs::path& to) {
         fs::remove_all(from, error);
         return error;
     }
-    return moveFile(from, to, Overwrite::Keep);
+    return platform::moveFile(from, to, platform::Overwrite::Keep);
 }
 
 // Moves the item into one trash folder under a name free in both files/ and info/.

@@ -4,8 +4,8 @@
 
 #include <string_view>
 
-#include "platform/gorsl/common/UniqueToken.h"
 #include "platform/prefix/Prefix.h"
+#include "platform/support/UniqueToken.h"
 
 namespace gorsl {
 
@@ -25,14 +25,14 @@ std::string temporaryFileName(const std::string& name) {
     const std::string folder = platform::prefix::tempFolder();
     const std::string stem = fileNameFrom(name);
     while (true) {
-        std::string path = folder + "\\" + stem + "-" + uniqueToken() + ".tmp";
+        std::string path = folder + "\\" + stem + "-" + platform::uniqueToken() + ".tmp";
         struct stat info {};
         if (::lstat(platform::prefix::toNative(path).c_str(), &info) != 0) return path;
     }
 }
 
 std::string uniqueName() {
-    return "Quillon-" + uniqueToken();
+    return "Quillon-" + platform::uniqueToken();
 }
 
 }  // namespace gorsl

@@ -2,6 +2,8 @@
 
 #include <curl/curl.h>
 
+#include <sys/statvfs.h>
+
 #include <cstdlib>
 #include <vector>
 
@@ -58,9 +60,39 @@ std::string hostPart(const std::string& host) {
     return host;
 }
 
-size_t writeToStagedFile(char* data, size_t size, size_t count, void* user) {
-    auto* staged = static_cast<StagedFile*>(user);
-    return staged->write({data, size * count}) ? 0 : size * count;
+// Where a transfer's bytes go, and what stops it early: a descriptor beyond its size, an
+// archive that would leave too little free space.
+struct TransferSink {
+    platform::StagedFile& staged;
+    platform::TransferKind kind;
+    const platform::TransferBounds& bounds;
+    std::string folderShown;
+    std::uint64_t written = 0;
+    std::string refusal = {};  // why the sink stopped the transfer; empty when it did not
+};
+
+size_t writeToSink(char* data, size_t size, size_t count, void* user) {
+    auto* sink = static_cast<TransferSink*>(user);
+    const std::uint64_t bytes = size * count;
+    if (sink->kind == platform::TransferKind::Descriptor && sink->written + bytes > sink->bounds.descriptorMaxBytes) {
+        sink->refusal = "the file is larger than " + std::to_string(sink->bounds.descriptorMaxBytes) +
+                        " bytes, more than an update descriptor may hold";
+        return 0;
+    }
+    if (sink->kind == platform::TransferKind::Archive) {
+        struct statvfs room {};
+        if (::fstatvfs(sink->staged.fd(), &room) == 0) {
+            const std::uint64_t free = static_cast<std::uint64_t>(room.f_bavail) * room.f_frsize;
+            if (free < bytes || free - bytes < sink->bounds.minFreeBytes) {
+                sink->refusal = "the file does not fit: less than " + std::to_string(sink->bounds.minFreeBytes) +
+                                " bytes would be left free on the file system of " + sink->folderShown;
+                return 0;
+            }
+        }
+    }
+    if (sink->staged.write({data, bytes})) return 0;
+    sink->written += bytes;
+    return bytes;
 }
 
 size_t discard(char*, size_t size, size_t count, void*) {
@@ -80,7 +112,7 @@ size_t keepReply(char* data, size_t size, size_t count, void* user) {
 FtpLimits FtpLimits::fromEnvironment() {
     FtpLimits limits;
     limits.responseTimeout = secondsFromEnvironment("QUILLON_FTP_CONNECT_TIMEOUT", limits.responseTimeout);
-    limits.lowSpeedTime = secondsFromEnvironment("QUILLON_FTP_LOW_SPEED_TIME", limits.lowSpeedTime);
+    limits.bounds = platform::TransferBounds::fromEnvironment();
     return limits;
 }
 
@@ -140,11 +172,13 @@ platform::Expected<FtpSession> FtpSession::connect(const FtpLogon& logon, const 
     curl_easy_setopt(curl, CURLOPT_FTP_FILEMETHOD, static_cast<long>(CURLFTPMETHOD_SINGLECWD));
     curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, static_cast<long>(limits.responseTimeout.count()));
     curl_easy_setopt(curl, CURLOPT_SERVER_RESPONSE_TIMEOUT, static_cast<long>(limits.responseTimeout.count()));
-    curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, limits.lowSpeedBytes);
-    curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, static_cast<long>(limits.lowSpeedTime.count()));
+    curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, limits.bounds.minBytesPerSecond);
+    curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, static_cast<long>(limits.bounds.lowSpeedWindow.count()));
     curl_easy_setopt(curl, CURLOPT_TCP_KEEPALIVE, 1L);
 
     FtpSession session(std::move(handle));
+    session.bounds_ = limits.bounds;
+    session.connectedAt_ = std::chrono::steady_clock::now();
     if (!session.perform(session.handle_->base, false)) return platform::Failure{session.lastError_};
     return session;
 }
@@ -186,7 +220,7 @@ bool FtpSession::changeDirectory(std::string_view path) {
 }
 
 bool FtpSession::getFile(std::string_view remotePath, const std::filesystem::path& localPath, std::string_view shownAs,
-                         Overwrite overwrite, TransferMode mode) {
+                         platform::Overwrite overwrite, TransferMode mode, platform::TransferKind kind) {
     const std::string shown(shownAs);
     std::string target = resolve(remotePath);
     if (target.empty() || target == "/") {
@@ -194,23 +228,51 @@ bool FtpSession::getFile(std::string_view remotePath, const std::filesystem::pat
         return false;
     }
     std::error_code exists;
-    if (overwrite == Overwrite::Keep && std::filesystem::exists(localPath, exists)) {
+    if (overwrite == platform::Overwrite::Keep && std::filesystem::exists(localPath, exists)) {
         lastError_ = "The file exists: " + shown;
         return false;
     }
-    StagedFile staged(localPath);
-    if (auto error = staged.create()) {
+    const bool descriptor = kind == platform::TransferKind::Descriptor;
+    long deadlineMs = 0;
+    if (descriptor) {
+        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            bounds_.descriptorDeadline - (std::chrono::steady_clock::now() - connectedAt_));
+        if (left.count() <= 0) {
+            lastError_ = "the update descriptor did not arrive within " +
+                         std::to_string(bounds_.descriptorDeadline.count()) + " seconds of connecting";
+            return false;
+        }
+        deadlineMs = static_cast<long>(left.count());
+    }
+    platform::StagedFile staged(localPath);
+    if (auto error = staged.create(0666, "download")) {
         lastError_ = "cannot create " + shown + ": " + error.message();
         return false;
     }
+    const std::size_t cut = shown.find_last_of("\\/");
+    TransferSink sink{staged, kind, bounds_, cut == std::string::npos ? "." : shown.substr(0, cut)};
     CURL* curl = handle_->curl;
     curl_easy_setopt(curl, CURLOPT_TRANSFERTEXT, mode == TransferMode::Text ? 1L : 0L);
-    curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &writeToStagedFile);
-    curl_easy_setopt(curl, CURLOPT_WRITEDATA, &staged);
+    curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &writeToSink);
+    curl_easy_setopt(curl, CURLOPT_WRITEDATA, &sink);
+    // A size the server announces beforehand is judged before a byte arrives.
+    curl_easy_setopt(curl, CURLOPT_MAXFILESIZE_LARGE,
+                     static_cast<curl_off_t>(descriptor ? bounds_.descriptorMaxBytes : 0));
+    curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, deadlineMs);
     bool fetched = perform(handle_->base + urlPath(curl, target), true);
     curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &discard);
     curl_easy_setopt(curl, CURLOPT_WRITEDATA, nullptr);
-    if (!fetched) return false;
+    curl_easy_setopt(curl, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(0));
+    curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, 0L);
+    if (!fetched) {
+        if (!sink.refusal.empty())
+            lastError_ = "Refused " + shown + ": " + sink.refusal;
+        else if (descriptor && std::chrono::steady_clock::now() - connectedAt_ >= bounds_.descriptorDeadline)
+            lastError_ = "the update descriptor did not arrive within " +
+                         std::to_string(bounds_.descriptorDeadline.count()) + " seconds of connecting (" + lastError_ +
+                         ")";
+        return false;
+    }
     if (auto error = staged.commit(overwrite)) {
         lastError_ = error == std::errc::file_exists ? "The file exists: " + shown
                                                      : "cannot write " + shown + ": " + error.message();

@@ -11,20 +11,19 @@
 #include <string>
 #include <string_view>
 
-#include "platform/gorsl/common/StagedFile.h"
 #include "platform/support/Expected.h"
+#include "platform/support/StagedFile.h"
+#include "platform/support/TransferBounds.h"
 
 namespace gorsl {
 
 struct FtpLimits {
     // For the TCP connection and for each reply of the server.
     std::chrono::seconds responseTimeout{30};
-    // A transfer that moves fewer than lowSpeedBytes per second for this long fails.
-    std::chrono::seconds lowSpeedTime{60};
-    long lowSpeedBytes = 1;
+    platform::TransferBounds bounds;
 
-    // The defaults, with QUILLON_FTP_CONNECT_TIMEOUT and QUILLON_FTP_LOW_SPEED_TIME (whole
-    // seconds, at least 1) taking their place when set.
+    // The defaults, with QUILLON_FTP_CONNECT_TIMEOUT (whole seconds, at least 1) taking the
+    // place of the response timeout when set, and TransferBounds::fromEnvironment.
     static FtpLimits fromEnvironment();
 };
 
@@ -65,9 +64,10 @@ public:
     // Fetches the file to the native local path through a StagedFile: afterwards the whole
     // file is there; after failure (false, with lastError) nothing new is at the local path,
     // and with Overwrite::Keep an existing local file fails the call and stays as it was.
-    // Messages name the local file as `shownAs` (the caller's spelling of it).
+    // The bounds of `kind` apply (a descriptor's deadline counts from connect). Messages name
+    // the local file as `shownAs` (the caller's spelling of it).
     bool getFile(std::string_view remotePath, const std::filesystem::path& localPath, std::string_view shownAs,
-                 Overwrite overwrite, TransferMode mode);
+                 platform::Overwrite overwrite, TransferMode mode, platform::TransferKind kind);
     const std::string& lastError() const { return lastError_; }
 
 private:
@@ -77,6 +77,8 @@ private:
     bool perform(const std::string& url, bool body);
 
     std::unique_ptr<Handle> handle_;
+    platform::TransferBounds bounds_;
+    std::chrono::steady_clock::time_point connectedAt_;
     std::string current_;
     std::string lastError_;
 };

@@ -66,9 +66,11 @@ public:
                     std::int32_t flags, std::int32_t) override {
         if (!session_) return fail("not connected");
         if (localPath.empty()) return fail("no local file name given");
-        bool fetched = session_->getFile(remotePath, platform::prefix::toNative(localPath), localPath,
-                                         failIfExists ? Overwrite::Keep : Overwrite::Replace,
-                                         (flags & 3) == kTransferText ? TransferMode::Text : TransferMode::Binary);
+        bool fetched = session_->getFile(
+            remotePath, platform::prefix::toNative(localPath), localPath,
+            failIfExists ? platform::Overwrite::Keep : platform::Overwrite::Replace,
+            (flags & 3) == kTransferText ? TransferMode::Text : TransferMode::Binary,
+            (flags & kTransferDescriptor) ? platform::TransferKind::Descriptor : platform::TransferKind::Archive);
         return fetched ? platform::com::True : fail(session_->lastError());
     }
 

@@ -1,14 +1,14 @@
-#include "platform/gorsl/common/UniqueToken.h"
+#include "platform/support/UniqueToken.h"
 
 #include <sys/random.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
-#include <mutex>
 
-namespace gorsl {
+namespace platform {
 
 namespace {
 std::uint64_t drawRandom() {
@@ -29,23 +29,15 @@ std::uint64_t drawRandom() {
     }
     return value;
 }
+
+std::atomic<std::uint64_t> counter{0};
 }  // namespace
 
 std::string uniqueToken() {
-    static std::mutex mutex;
-    static pid_t owner = 0;
-    static std::uint64_t processRandom = 0;
-    static std::uint64_t counter = 0;
-    std::lock_guard lock(mutex);
-    if (owner != getpid()) {
-        owner = getpid();
-        processRandom = drawRandom();
-        counter = 0;
-    }
     char text[48];
-    std::snprintf(text, sizeof text, "%016llx-%llu", static_cast<unsigned long long>(processRandom),
+    std::snprintf(text, sizeof text, "%016llx-%llu", static_cast<unsigned long long>(drawRandom()),
                   static_cast<unsigned long long>(++counter));
     return text;
 }
 
-}  // namespace gorsl
+}  // namespace platform
