@@ -1,8 +1,13 @@
 // The built wizard, run as a program with the console host: start-up checks and search-only
 // runs against a real FTP server and against the local server.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <ctime>
 
 #include "platform/registry/RegistryStore.h"
+#include "platform/support/TemporaryNames.h"
 #include "quillon/ModMain.h"
 #include "tests/support/FtpServer.h"
 #include "tests/support/Programs.h"
@@ -38,8 +43,9 @@ protected:
         return reg::RegistryStore::forPrefix().readText(reg::Hive::LocalMachine, quillon::kBaseKey, name, "<missing>");
     }
     void ftpProduct(const std::string& key, const std::string& title, const std::string& version) {
-        if (!server) server = std::make_unique<FtpServer>(testing_support::FtpServerOptions{
-                         serverRoot, {testing_support::FtpUser{"anna", "geheim"}}});
+        if (!server)
+            server = std::make_unique<FtpServer>(
+                testing_support::FtpServerOptions{serverRoot, {testing_support::FtpUser{"anna", "geheim"}}});
         registerServer({"S", "127.0.0.1", std::to_string(server->port()), "\\updates", "anna", "geheim"});
         registerProduct({key, title, "S", "index.idx", version});
     }
@@ -67,9 +73,18 @@ TEST_F(WizardProgram, SearchOnlyRunOnAnFtpServerReportsTheUpdate) {
 TEST_F(WizardProgram, SearchOnlyRunWithoutUpdateSaysSo) {
     writeFile(serverRoot / "updates/index.idx", indexFor("=1.=0.=0", "v1.sl"));
     ftpProduct("Office", "Orvane Office", "2.0.0");
+    // The start also removes what a killed run left in the temporary folder long ago.
+    const fs::path leftover = prefix / ("drive_c/windows/temp/" + platform::temporaryName("download"));
+    writeFile(leftover, "partial");
+    const timespec twoHoursAgo[2] = {{std::time(nullptr) - 7200, 0}, {std::time(nullptr) - 7200, 0}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, leftover.c_str(), twoHoursAgo, 0), 0);
     auto result = quillon({"s", "Office"});
+    EXPECT_FALSE(fs::exists(leftover));
     EXPECT_EQ(result.status, 0) << result.err;
-    EXPECT_NE(result.out.find("Quillon\nKeine Updates verf\xC3\xBC" "gbar.\n"), std::string::npos) << result.out;
+    EXPECT_NE(result.out.find("Quillon\nKeine Updates verf\xC3\xBC"
+                              "gbar.\n"),
+              std::string::npos)
+        << result.out;
     EXPECT_EQ(get("LastResult"), "0");
     EXPECT_EQ(get("LastT"), "<missing>");
 }
@@ -98,11 +113,14 @@ TEST_F(WizardProgram, LocalServerWithoutTheDescriptionFileFailsOnce) {
     useLocalServer("fileserver", "updates");
     auto result = quillon({"s", "Draw"});
     EXPECT_EQ(result.status, 0) << result.err;
-    const std::string failure = "Draw - Fehler\nUpdate fehlgeschlagen: Lokaler Server lieferte keine g\xC3\xBCltige Datei.\n";
+    const std::string failure =
+        "Draw - Fehler\nUpdate fehlgeschlagen: Lokaler Server lieferte keine g\xC3\xBCltige Datei.\n";
     auto first = result.out.find(failure);
     EXPECT_NE(first, std::string::npos) << result.out;
     EXPECT_EQ(result.out.find(failure, first + 1), std::string::npos) << result.out;
-    EXPECT_NE(result.out.find("Keine Updates verf\xC3\xBC" "gbar."), std::string::npos);
+    EXPECT_NE(result.out.find("Keine Updates verf\xC3\xBC"
+                              "gbar."),
+              std::string::npos);
     EXPECT_EQ(get("LastResult"), "0");
 }
 
