@@ -182,7 +182,7 @@ TEST_F(ExtractorTest, EveryLinkLeftResolvesInsideWhateverTheOrderOfTheEntries) {
             }
             EXPECT_EQ(snapshot(dir, dest), before);
             for (const auto& entry : fs::recursive_directory_iterator(dest))
-                EXPECT_EQ(entry.path().filename().string().find(".addunzip"), std::string::npos);
+                EXPECT_EQ(entry.path().filename().string().find(".quillon-tmp-"), std::string::npos);
         }
     }
 }

@@ -101,7 +101,7 @@ TEST_F(HostileArchive, RefusesEveryEntryThatWouldLeaveTheDestinationAndGoesOn) {
     }
     EXPECT_FALSE(present("/x"));
     Lines destTree = treeOf(dest);
-    for (const std::string& p : destTree) EXPECT_EQ(p.find(".addunzip"), std::string::npos) << p;
+    for (const std::string& p : destTree) EXPECT_EQ(p.find(".quillon-tmp-"), std::string::npos) << p;
 }
 
 TEST_F(HostileArchive, EncryptedEntriesFailAndTheOthersAreExtracted) {
@@ -138,7 +138,7 @@ TEST_F(HostileArchive, TruncatedAndCorruptArchivesEndWithAnErrorAndNoPartialFile
         z.zip->put_ArchiveName(truncated.string());
         EXPECT_LT(z.zip->Extract(out.string()), 0);
         EXPECT_FALSE(z.sink->named("Error").empty());
-        for (const std::string& p : treeOf(out)) EXPECT_EQ(p.find(".addunzip"), std::string::npos) << p;
+        for (const std::string& p : treeOf(out)) EXPECT_EQ(p.find(".quillon-tmp-"), std::string::npos) << p;
     }
 
     // Damaged data inside one entry: that entry fails by name, the others are extracted.

@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "platform/standins/extract/EntryNames.h"
+#include "platform/support/TemporaryNames.h"
 #include "platform/support/TextCase.h"
 
 namespace extract {
@@ -20,7 +21,6 @@ namespace {
 constexpr std::size_t kBufferSize = 256u << 10;
 constexpr int kTemporaryAttempts = 100;
 // Staged files and links carry this prefix until they are renamed into place.
-constexpr const char* kTemporaryPrefix = ".addunzip-";
 
 class Fd {
 public:
@@ -259,7 +259,7 @@ private:
     template <typename Make>
     std::string temporaryName(Make make) {
         for (int attempt = 0; attempt < kTemporaryAttempts; ++attempt) {
-            std::string name = kTemporaryPrefix + std::to_string(::getpid()) + "-" + std::to_string(++tempCounter_);
+            std::string name = platform::temporaryName("unzip");
             if (make(name)) return name;
             if (errno != EEXIST) break;
         }
@@ -347,7 +347,6 @@ private:
     mode_t mask_ = 022;
     Fd parentFd_;
     std::vector<std::string> parentPath_;
-    unsigned long tempCounter_ = 0;
     std::unordered_map<std::string, Owner> owners_;  // folded path -> the entry that owns it
     std::set<std::string> madeLinks_;                // paths of the links this run made
     std::vector<MadeLink> links_;
