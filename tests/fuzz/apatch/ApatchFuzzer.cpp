@@ -13,7 +13,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::span<const std::uint8_t> patch(data + 2 + oldLength, size - 2 - oldLength);
     apatch::MemorySink sink;
     const apatch::DecodeLimits limits{.maxWindowBytes = 1u << 20, .maxTargetBytes = 4u << 20};
-    const auto length = apatch::decodeDelta(patch, old, sink, limits);
+    auto length = apatch::decodeDelta(patch, old, sink, limits);
     if (length && *length != sink.bytes.size()) __builtin_trap();
     return 0;
 }
