@@ -7,6 +7,7 @@
 #include "platform/forms/Program.h"
 #include "platform/support/ProgramLocation.h"
 #include "platform/support/TextCase.h"
+#include "quillon/install/InstallRun.h"
 #include "quillon/pages/FrmFoundUpdates.h"
 #include "quillon/pages/frmDownloadProgress.h"
 #include "quillon/pages/frmProductSelection.h"
@@ -38,7 +39,10 @@ ModMain::ModMain()
     : productSelection_(std::make_unique<frmProductSelection>(*this)),
       searchProgress_(std::make_unique<frmSearchProgress>(*this)),
       foundUpdates_(std::make_unique<FrmFoundUpdates>(*this)),
-      downloadProgress_(std::make_unique<frmDownloadProgress>(*this)) {}
+      downloadProgress_(std::make_unique<frmDownloadProgress>(*this)) {
+    // One wizard is one program run: the shared state starts as at program start.
+    sharedRunState() = {};
+}
 
 ModMain::~ModMain() = default;
 
@@ -131,9 +135,6 @@ void ModMain::CheckLibraries() {
     }
 }
 
-void ModMain::SetUpInstallLogFolder() {
-    InstallLogFolder = toollib::gorslb().SpecialFolder(43, 0, 0) + "\\Orvane\\InstallLogs";
-    toollib::gorsla().CreateFolder(InstallLogFolder);
-}
+void ModMain::SetUpInstallLogFolder() { quillon::SetUpInstallLogFolder(); }
 
 }  // namespace quillon

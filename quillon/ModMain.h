@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "quillon/discovery/FoundUpdate.h"
+#include "quillon/install/RunState.h"
 
 namespace quillon {
 
@@ -46,8 +47,9 @@ public:
     std::int32_t RunMode = RunInteractive;
     std::vector<std::string> ProductKeys;
     FoundUpdateList FoundUpdates;
-    bool RebootRequired = false;
-    std::string InstallLogFolder;
+    // Shared with the install run, which reaches them without the wizard (quillon/install).
+    bool& RebootRequired = sharedRunState().RebootRequired;
+    std::string& InstallLogFolder = sharedRunState().InstallLogFolder;
 
     frmProductSelection& productSelection() { return *productSelection_; }
     frmSearchProgress& searchProgress() { return *searchProgress_; }

@@ -15,6 +15,7 @@
 #include "platform/gorsl/gorslb/Trash.h"
 #include "platform/prefix/Prefix.h"
 #include "platform/support/TextCase.h"
+#include "platform/support/Wildcard.h"
 
 namespace fs = std::filesystem;
 
@@ -60,40 +61,18 @@ std::vector<std::string> shellCommand(const std::string& command, const std::vec
     return args;
 }
 
-// Windows-style wildcard match, letters compared without case.
-bool matches(std::string_view pattern, std::string_view name) {
-    std::size_t p = 0, n = 0, star = std::string_view::npos, resume = 0;
-    while (n < name.size()) {
-        if (p < pattern.size() && (pattern[p] == '?' || pattern[p] == name[n])) {
-            ++p;
-            ++n;
-        } else if (p < pattern.size() && pattern[p] == '*') {
-            star = p++;
-            resume = n;
-        } else if (star != std::string_view::npos) {
-            p = star + 1;
-            n = ++resume;
-        } else {
-            return false;
-        }
-    }
-    while (p < pattern.size() && pattern[p] == '*') ++p;
-    return p == pattern.size();
-}
-
 std::vector<fs::path> expandWildcards(const std::string& path) {
     fs::path native = platform::prefix::toNative(path);
     const std::string name = native.filename().string();
     std::vector<fs::path> found;
-    if (name.find_first_of("*?") == std::string::npos) {
+    if (!platform::hasWildcard(name)) {
         std::error_code error;
         if (fs::symlink_status(native, error).type() != fs::file_type::not_found && !error) found.push_back(native);
         return found;
     }
-    const std::string pattern = platform::foldCase(name);
     std::error_code error;
     for (fs::directory_iterator it(native.parent_path(), error), end; !error && it != end; it.increment(error))
-        if (matches(pattern, platform::foldCase(it->path().filename().string()))) found.push_back(it->path());
+        if (platform::matchesWildcard(name, it->path().filename().string())) found.push_back(it->path());
     std::sort(found.begin(), found.end());
     return found;
 }

@@ -1,0 +1,15 @@
+// File-name wildcards as the Windows-style system reads them: * for any run of characters,
+// ? for exactly one, letters compared the way the prefix compares names (case folded).
+// Part of platform/support; depends on the standard library only.
+#pragma once
+
+#include <string_view>
+
+namespace platform {
+
+// True when the name matches the pattern as a whole. Characters are code points; bytes that
+// are not UTF-8 stand for themselves. One backtrack point, so never exponential.
+bool matchesWildcard(std::string_view pattern, std::string_view name);
+bool hasWildcard(std::string_view text);
+
+}  // namespace platform
