@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <ctime>
+#include <memory>
 
 #include "platform/com/Error.h"
 #include "platform/standins/addzip/Messages.h"
@@ -396,6 +397,31 @@ TEST_F(ZipFileTest, AnErrorInAClientHandlerEndsTheMemberAndTheArchiveIsLetGo) {
     buildArchive(archive, {{Entry::File, "a.txt", "a"}});
     EXPECT_THROW(z.zip->Extract((dir / "out").string()), platform::com::Error);
     EXPECT_EQ(treeOf(dir / "out"), Lines{});
+}
+
+TEST_F(ZipFileTest, ReleasingANewerObjectLeavesAnOlderOneItsEventsAndSettings) {
+    buildArchive(dir / "first.zip", {{Entry::File, "one.txt", "1"}});
+    buildArchive(dir / "second.zip", {{Entry::File, "two.txt", "2"}});
+    auto first = std::make_unique<ZipObject>();
+    first->zip->put_ArchiveName((dir / "first.zip").string());
+    {
+        ZipObject second;
+        second.zip->put_ArchiveName((dir / "second.zip").string());
+        second.zip->View();
+        EXPECT_EQ(second.contents(), Lines{"\\two.txt"});
+    }
+    first->zip->View();
+    EXPECT_EQ(first->contents(), Lines{"\\one.txt"});
+    EXPECT_EQ(first->zip->Extract((dir / "out").string()), 1);
+    EXPECT_EQ(first->sink->named("Unzipped").size(), 1u);
+    EXPECT_EQ(readFile(dir / "out/one.txt"), "1");
+
+    // And the other way round: the newer object goes on after the older one is released.
+    ZipObject third;
+    first.reset();
+    third.zip->put_ArchiveName((dir / "second.zip").string());
+    third.zip->View();
+    EXPECT_EQ(third.contents(), Lines{"\\two.txt"});
 }
 
 }  // namespace

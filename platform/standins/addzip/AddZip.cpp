@@ -20,11 +20,11 @@ std::string text(const char* s) {
 }  // namespace
 
 std::int16_t addZIP_Initialise() {
-    zipSettings() = {};
+    addzip::beginZipSettings();
     return kTaken;
 }
 std::int16_t addZIP_SetWindowHandle(std::int32_t window) {
-    zipSettings().window = window;
+    addzip::bindZipWindow(window);
     return kTaken;
 }
 std::int16_t addZIP_SetParentWindowHandle(std::int32_t window) {
@@ -86,11 +86,11 @@ std::int16_t addZIP() {
 }
 
 std::int16_t addUNZIP_Initialise() {
-    unzipSettings() = {};
+    addzip::beginUnzipSettings();
     return kTaken;
 }
 std::int16_t addUNZIP_SetWindowHandle(std::int32_t window) {
-    unzipSettings().window = window;
+    addzip::bindUnzipWindow(window);
     return kTaken;
 }
 std::int16_t addUNZIP_ArchiveName(const char* name) {

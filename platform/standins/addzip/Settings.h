@@ -1,5 +1,5 @@
 // What the addZIP and addUNZIP functions remember between runs, and their defaults.
-// Part of platform/standins/addzip; standard library only.
+// Part of platform/standins/addzip; depends on platform/forms (window handles).
 #pragma once
 
 #include <cstdint>
@@ -40,9 +40,17 @@ struct UnzipSettings {
     std::string destination;
 };
 
-// The settings of each library, alive for the whole process (as a loaded library's are).
+// The settings of each library, alive for the whole process (as a loaded library's are). Each
+// library keeps one set per caller: Initialise begins a fresh set, SetWindowHandle gives it its
+// window, and the set in use is the newest one whose window is still alive. So a caller whose
+// window goes away (its object released) leaves the earlier callers their settings and their
+// window, instead of one window for all that dies with the newest caller.
 ZipSettings& zipSettings();
 UnzipSettings& unzipSettings();
+void beginZipSettings();
+void beginUnzipSettings();
+void bindZipWindow(platform::forms::WindowHandle window);
+void bindUnzipWindow(platform::forms::WindowHandle window);
 
 // Checked conversions of the 16-bit values: false, and `out` unchanged, when out of range.
 bool toLevel(std::int16_t value, Level& out);
