@@ -1,4 +1,9 @@
 // velpack zip from the command line: the four actions, their progress lines and exit status.
+#include <sys/stat.h>
+#include <zip.h>
+
+#include <map>
+
 #include "tests/support/Programs.h"
 #include "tests/zip/ZipFixture.h"
 
@@ -65,6 +70,58 @@ TEST_F(ZipCommand, FailsWithTheReasonWhenTheArchiveOrAnEntryFails) {
 
     EXPECT_EQ(velpack({"zip", "add", (dir / "a.zip").string(), "x", "--level", "7"}).status, 2);
     EXPECT_EQ(velpack({"zip", "frobnicate"}).status, 2);
+}
+
+TEST_F(ZipCommand, AddStoresRelativePathsAsGivenAndStoresWhatDeflateCannotShrink) {
+    fs::path work = dir / "work";
+    std::string numbers, noise;
+    for (int i = 0; i < 2000; ++i) numbers += std::to_string(i) + "\n";
+    std::uint32_t x = 12345;
+    for (int i = 0; i < 4096; ++i) noise += static_cast<char>((x = x * 1664525u + 1013904223u) >> 24);
+    writeFile(work / "sub dir/numbers.txt", numbers);
+    writeFile(work / "d1/f.txt", "one");
+    writeFile(work / "d2/f.txt", "two");
+    writeFile(work / "top.txt", "top");
+    writeFile(work / "e/data.txt", "data");
+    writeFile(work / "noise.bin", noise);
+    fs::create_directories(work / "e/empty");
+    fs::create_directory_symlink("../d1", work / "e/linked");
+    fs::path archive = dir / "out.zip";
+
+    ProgramResult add = velpack({"zip", "add", archive.string(), "sub dir/numbers.txt", "d1/f.txt", "d2/f.txt",
+                                 "./top.txt", "e", "noise.bin", "--recurse"},
+                                work);
+    ASSERT_EQ(add.status, 0) << add.err;
+    EXPECT_NE(add.err.find("warning: e/linked: a link to a folder: not followed"), std::string::npos) << add.err;
+    EXPECT_EQ(runPeer("unzip", {"-t", "-q", archive.string()}).status, 0);
+
+    int error = 0;
+    zip_t* z = zip_open(archive.c_str(), ZIP_RDONLY, &error);
+    ASSERT_TRUE(z);
+    std::map<std::string, std::pair<int, std::uint32_t>> entries;  // name -> method, Unix mode
+    for (zip_int64_t i = 0; i < zip_get_num_entries(z, 0); ++i) {
+        zip_stat_t st;
+        zip_stat_index(z, static_cast<zip_uint64_t>(i), 0, &st);
+        zip_uint8_t system = 0;
+        zip_uint32_t attributes = 0;
+        zip_file_get_external_attributes(z, static_cast<zip_uint64_t>(i), 0, &system, &attributes);
+        entries[st.name] = {st.comp_method, attributes >> 16};
+    }
+    zip_discard(z);
+    std::map<std::string, int> methods;
+    for (const auto& [name, entry] : entries) methods[name] = entry.first;
+    EXPECT_EQ(methods, (std::map<std::string, int>{{"sub dir/numbers.txt", ZIP_CM_DEFLATE},
+                                                   {"d1/f.txt", ZIP_CM_STORE},
+                                                   {"d2/f.txt", ZIP_CM_STORE},
+                                                   {"top.txt", ZIP_CM_STORE},
+                                                   {"e/data.txt", ZIP_CM_STORE},
+                                                   {"e/empty/", ZIP_CM_STORE},
+                                                   {"noise.bin", ZIP_CM_STORE}}));
+    EXPECT_EQ(entries["e/empty/"].second, static_cast<std::uint32_t>(S_IFDIR | 0755));
+
+    ProgramResult none = velpack({"zip", "delete", archive.string(), "nothing*.txt"});
+    EXPECT_EQ(none.status, 1);
+    EXPECT_NE(none.err.find("no file matched"), std::string::npos) << none.err;
 }
 
 }  // namespace

@@ -44,7 +44,10 @@ public:
     void Unzipped(const std::string& name, std::int32_t size, std::int32_t, std::int16_t) override {
         std::printf("extracted: %s (%d bytes)\n", name.c_str(), size);
     }
-    void Deleted(const std::string& name) override { std::printf(" deleted: %s\n", name.c_str()); }
+    void Deleted(const std::string& name) override {
+        std::printf(" deleted: %s\n", name.c_str());
+        ++deleted;
+    }
     void View(const std::string& path, const std::string& name, std::int32_t size, std::int32_t packed,
               std::int16_t ratio, const std::string& date, const std::string& time, const std::string&, std::int16_t,
               velpack::Boolean encrypted, const std::string& crc, velpack::Boolean, const std::string&,
@@ -68,6 +71,7 @@ public:
                      text.c_str());
     }
     int listed = 0;
+    int deleted = 0;
 
 private:
     std::string context_;
@@ -156,6 +160,8 @@ int runZip(std::span<const std::string> args) {
             result = zip->Compress(files);
         } else {
             zip->Delete(files);
+            // Nothing matched: the warning said so, and a script must see it failed.
+            if (printer->deleted == 0) return kExitFailure;
         }
         if (printer->errors > 0 || result < 0) {
             // The Error lines said why; a failure without one still needs its reason.

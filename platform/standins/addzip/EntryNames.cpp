@@ -41,4 +41,8 @@ std::string storedPath(std::string_view path) {
     return out;
 }
 
+bool isRootedPath(std::string_view path) {
+    return !path.empty() && (path.front() == '/' || path.front() == '\\' || isDrive(splitPath(path).front()));
+}
+
 }  // namespace addzip

@@ -20,4 +20,7 @@ ListedName listedName(std::string_view entryName);
 // separators removed and "." and ".." resolved by name; empty when nothing is left.
 std::string storedPath(std::string_view path);
 
+// True when the path starts at a root: with a separator ("\\server", "/home") or a drive ("C:").
+bool isRootedPath(std::string_view path);
+
 }  // namespace addzip

@@ -94,7 +94,9 @@ std::string_view warningText(std::int32_t code) {
         case WarningCode::SfxIgnored:
             return "self-extractors are not supported: written as a plain ZIP archive";
         case WarningCode::DuplicateName:
-            return "a file of the same name was added first: skipped";
+            return "a file or entry of the same name came first: skipped";
+        case WarningCode::LinkedFolderSkipped:
+            return "a link to a folder: not followed";
     }
     return "unknown warning";
 }

@@ -56,7 +56,8 @@ enum class WarningCode : std::int32_t {
     KeptExisting = 2,     // overwrite none, or an unanswered query
     SpanIgnored = 3,
     SfxIgnored = 4,
-    DuplicateName = 5,  // two files would be stored under one name; the first was kept
+    DuplicateName = 5,        // two files or entries under one name; the first was kept
+    LinkedFolderSkipped = 6,  // a link to a folder met while recursing: not followed
 };
 
 // Writes the messages of one run into one window. A message handler that throws ends the

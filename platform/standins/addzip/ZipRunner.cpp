@@ -174,14 +174,18 @@ public:
         std::error_code ec;
         std::string prefix;
         fs::path folder;
+        // Relative structure keeps a relative path as it was given (a rooted one starts below
+        // its folder): "sub/f.txt" is stored as "sub/f.txt", never as "./sub/f.txt".
+        bool asGiven = settings_.structure == Structure::Relative && !isRootedPath(spec);
         if (!hasWildcard(pattern) && fs::is_directory(native, ec)) {
             // A folder named as such: its files, stored below its own name.
             folder = native;
             directoryText = spec;
-            prefix = pattern.empty() ? "" : pattern + "/";
+            prefix = asGiven ? folderPrefix(storedPath(spec)) : folderPrefix(storedPath(pattern));
             pattern = "*";
         } else {
             folder = directoryText.empty() ? fs::current_path(ec) : platform::prefix::toNative(directoryText);
+            if (asGiven) prefix = folderPrefix(storedPath(directoryText));
         }
         writer_.send(MessageCode::Searching, {pattern, directoryText});
         std::size_t before = files_.size();
@@ -193,6 +197,8 @@ public:
     std::vector<FoundFile>& files() { return files_; }
 
 private:
+    static std::string folderPrefix(const std::string& folder) { return folder.empty() ? "" : folder + "/"; }
+
     void walk(const fs::path& current, const std::string& relative, const PatternList& pattern) {
         std::error_code ec;
         std::vector<fs::directory_entry> entries;
@@ -218,8 +224,12 @@ private:
             struct stat st {};
             if (::stat(entry.path().c_str(), &st) != 0) continue;
             if (S_ISDIR(st.st_mode)) {
+                if (settings_.recursion != Recursion::On) continue;
                 // Links to folders are not followed, so a loop cannot make the walk endless.
-                if (settings_.recursion == Recursion::On && !entry.is_symlink(ec)) folders.push_back(entry.path());
+                if (entry.is_symlink(ec))
+                    writer_.warning(rel, WarningCode::LinkedFolderSkipped);
+                else
+                    folders.push_back(entry.path());
                 continue;
             }
             if (!S_ISREG(st.st_mode) || !pattern.matches(name) || exclude_.matches(rel)) continue;
@@ -280,6 +290,24 @@ std::string dosDateTime(std::time_t t) {
     return localDate(t, "%Y-%m-%d %H:%M:%S");
 }
 
+// Entries that deflate made no smaller are written again as stored (method 0). libzip copies
+// every other entry as it is, so the second pass costs little; when it fails the archive stays
+// as written, deflated but whole.
+void storeWhatDeflateDidNotShrink(const fs::path& native, const std::vector<const FoundFile*>& added) {
+    AddZipCode code{};
+    ArchivePtr archive = openArchive(native, 0, code);
+    if (!archive) return;
+    bool changed = false;
+    for (const FoundFile* file : added) {
+        zip_int64_t index = zip_name_locate(archive.get(), file->stored.c_str(), 0);
+        zip_stat_t st;
+        if (index < 0 || zip_stat_index(archive.get(), static_cast<zip_uint64_t>(index), 0, &st) != 0) continue;
+        if (st.comp_method == ZIP_CM_STORE || st.comp_size < st.size) continue;
+        changed |= zip_set_file_compression(archive.get(), static_cast<zip_uint64_t>(index), ZIP_CM_STORE, 0) == 0;
+    }
+    if (changed && zip_close(archive.get()) == 0) archive.release();
+}
+
 std::int16_t create(const ZipSettings& settings, const fs::path& native, MessageWriter& writer) {
     if (settings.span) writer.warning(settings.archiveName, WarningCode::SpanIgnored);
     if (settings.buildSfx) writer.warning(settings.archiveName, WarningCode::SfxIgnored);
@@ -328,7 +356,13 @@ std::int16_t create(const ZipSettings& settings, const fs::path& native, Message
             continue;
         }
         if (file->folder) {
-            if (existing < 0 && zip_dir_add(archive.get(), file->stored.c_str(), ZIP_FL_ENC_GUESS) >= 0) ++folders;
+            zip_int64_t index = existing >= 0 ? -1 : zip_dir_add(archive.get(), file->stored.c_str(), ZIP_FL_ENC_GUESS);
+            if (index >= 0) {
+                // Not libzip's 0777, which would make the folder world-writable where it is unpacked.
+                zip_file_set_external_attributes(archive.get(), static_cast<zip_uint64_t>(index), 0, ZIP_OPSYS_UNIX,
+                                                 (static_cast<std::uint32_t>(S_IFDIR | 0755) << 16) | 0x10);
+                ++folders;
+            }
             continue;
         }
         auto source = std::make_unique<FileSource>();
@@ -375,6 +409,7 @@ std::int16_t create(const ZipSettings& settings, const fs::path& native, Message
     archive.release();
     sources.clear();
     writer.rethrowPending();
+    storeWhatDeflateDidNotShrink(native, added);
     writer.send(MessageCode::Copied, {});
 
     // The compressed sizes are known once the archive is written.
