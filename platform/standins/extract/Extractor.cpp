@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "platform/standins/extract/EntryNames.h"
+#include "platform/support/StagedFile.h"
 #include "platform/support/TemporaryNames.h"
 #include "platform/support/TextCase.h"
 
@@ -20,7 +21,8 @@ namespace {
 
 constexpr std::size_t kBufferSize = 256u << 10;
 constexpr int kTemporaryAttempts = 100;
-// Staged files and links carry this prefix until they are renamed into place.
+// In the names of staged files and links until they are renamed into place.
+constexpr std::string_view kTemporaryPurpose = "unzip";
 
 class Fd {
 public:
@@ -50,17 +52,6 @@ private:
 struct Failed {
     Problem problem;
 };
-
-bool writeAll(int fd, const char* data, std::size_t length) {
-    while (length > 0) {
-        ssize_t n = ::write(fd, data, length);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        data += n;
-        length -= static_cast<std::size_t>(n);
-    }
-    return true;
-}
 
 std::string joined(const std::vector<std::string>& components, std::size_t count) {
     std::string out;
@@ -259,7 +250,7 @@ private:
     template <typename Make>
     std::string temporaryName(Make make) {
         for (int attempt = 0; attempt < kTemporaryAttempts; ++attempt) {
-            std::string name = platform::temporaryName("unzip");
+            std::string name = platform::temporaryName(kTemporaryPurpose);
             if (make(name)) return name;
             if (errno != EEXIST) break;
         }
@@ -276,21 +267,9 @@ private:
     void writeFile(const Entry& entry, EntryData& data, int parent, const std::string& leaf) {
         checkRoom(parent, entry.size);
         if (Problem p = data.open(); p != Problem::None) throw Failed{p};
-        Fd out;
-        std::string tempName = temporaryName([&](const std::string& name) {
-            out = Fd(::openat(parent, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
-            return static_cast<bool>(out);
-        });
         // Whatever happens from here on, a failed entry leaves no file behind.
-        struct TempGuard {
-            int parent;
-            const std::string& name;
-            bool keep = false;
-            ~TempGuard() {
-                if (!keep) ::unlinkat(parent, name.c_str(), 0);
-            }
-        } guard{parent, tempName};
-
+        platform::StagedFile staged(parent, leaf);
+        if (staged.create(0600, kTemporaryPurpose)) throw Failed{Problem::WriteFailed};
         data.started(entry.size);
         std::uint64_t written = 0, reported = 0;
         for (;;) {
@@ -299,21 +278,24 @@ private:
             if (n == 0) break;
             written += static_cast<std::uint64_t>(n);
             if (written > entry.size) throw Failed{Problem::DamagedEntry};  // more data than declared
-            if (!writeAll(out.get(), buffer_.data(), static_cast<std::size_t>(n))) throw Failed{Problem::WriteFailed};
+            if (staged.write(std::string_view(buffer_.data(), static_cast<std::size_t>(n))))
+                throw Failed{Problem::WriteFailed};
             if (written - reported >= options_.progressStep) {
                 reported = written;
                 data.advanced(written);
             }
         }
         if (written != entry.size) throw Failed{Problem::DamagedEntry};
-        ::fchmod(out.get(), entry.permissions & 0777 & ~mask_);
+        ::fchmod(staged.fd(), entry.permissions & 0777 & ~mask_);
         if (entry.modified) {
             const struct timespec times[2] = {{0, UTIME_NOW}, {*entry.modified, 0}};
-            ::futimens(out.get(), times);
+            ::futimens(staged.fd(), times);
         }
-        if (::close(out.release()) != 0) throw Failed{Problem::WriteFailed};
-        if (::renameat(parent, tempName.c_str(), parent, leaf.c_str()) != 0) throw Failed{Problem::WriteFailed};
-        guard.keep = true;
+        // A link at the name (one planted before the run) is replaced by the file, not followed.
+        struct stat existing {};
+        if (::fstatat(parent, leaf.c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(existing.st_mode))
+            ::unlinkat(parent, leaf.c_str(), 0);
+        if (staged.commit(platform::Overwrite::Replace)) throw Failed{Problem::WriteFailed};
         data.finished(written);
     }
 
