@@ -71,47 +71,48 @@ std::size_t undoExe(std::vector<std::uint8_t>& buf, std::uint64_t base, unsigned
     return i;
 }
 
-class Blocked {
+}  // namespace
+
+class BlockedDecoder::State {
 public:
-    Blocked(BitReader& in, HistoryWindow& history, std::uint64_t size, OutputSink& sink)
+    State(BitReader& in, HistoryWindow& history, std::uint64_t size, OutputSink& sink)
         : in_(in), history_(history), size_(size), sink_(sink), lz_(in, history, Lz77Decoder::Symbols::Ace20) {}
 
-    void unpack() {
-        while (emitted_ < size_) {
-            if (pending_) {
-                if (pending_->id != mode_.id) {
-                    sound_.reset();
-                    pic_.reset();
-                    if (pending_->id >= kSound8 && pending_->id <= kSound32B) {
-                        sound_ = std::make_unique<SoundDecoder>(in_, pending_->id);
-                    }
-                    if (pending_->id == kPic) pic_ = std::make_unique<PicDecoder>(in_);
+    bool finished() const { return emitted_ >= size_; }
+
+    void step() {
+        if (pending_) {
+            if (pending_->id != mode_.id) {
+                sound_.reset();
+                pic_.reset();
+                if (pending_->id >= kSound8 && pending_->id <= kSound32B) {
+                    sound_ = std::make_unique<SoundDecoder>(in_, pending_->id);
                 }
-                mode_ = *pending_;
-                pending_.reset();
+                if (pending_->id == kPic) pic_ = std::make_unique<PicDecoder>(in_);
             }
-            switch (mode_.id) {
-                case kLz77:
-                case kExe:
-                    lz77Stretch();
-                    break;
-                case kDelta:
-                    flushCarry();
-                    deltaBlock();
-                    break;
-                case kPic:
-                    flushCarry();
-                    directStretch(
-                        [this](std::vector<std::uint8_t>& out, std::size_t want) { return pic_->run(out, want); },
-                        remaining());
-                    break;
-                default:
-                    flushCarry();
-                    directStretch(
-                        [this](std::vector<std::uint8_t>& out, std::size_t want) { return sound_->run(out, want); },
-                        remaining() & ~std::uint64_t{3});
-                    break;
-            }
+            mode_ = *pending_;
+            pending_.reset();
+        }
+        switch (mode_.id) {
+            case kLz77:
+            case kExe:
+                lz77Stretch();
+                break;
+            case kDelta:
+                flushCarry();
+                deltaBlock();
+                break;
+            case kPic:
+                flushCarry();
+                directStretch([this](std::vector<std::uint8_t>& out, std::size_t want) { return pic_->run(out, want); },
+                              remaining());
+                break;
+            default:
+                flushCarry();
+                directStretch(
+                    [this](std::vector<std::uint8_t>& out, std::size_t want) { return sound_->run(out, want); },
+                    remaining() & ~std::uint64_t{3});
+                break;
         }
     }
 
@@ -215,10 +216,14 @@ private:
     std::unique_ptr<PicDecoder> pic_;
 };
 
-}  // namespace
-
-void unpackBlocked(BitReader& in, HistoryWindow& history, std::uint64_t size, OutputSink& sink) {
-    Blocked(in, history, size, sink).unpack();
+BlockedDecoder::BlockedDecoder(BitReader& in, HistoryWindow& history, std::uint64_t size, OutputSink& sink)
+    : state_(std::make_unique<State>(in, history, size, sink)) {}
+BlockedDecoder::~BlockedDecoder() = default;
+bool BlockedDecoder::finished() const {
+    return state_->finished();
+}
+void BlockedDecoder::step() {
+    state_->step();
 }
 
 }  // namespace unace
