@@ -6,6 +6,8 @@
 #include <fstream>
 #include <string>
 
+#include "platform/standins/unace/AceArchive.h"
+#include "platform/standins/unace/CommentDecoder.h"
 #include "platform/standins/unace/UnAce.h"
 #include "tests/unace/AceSession.h"
 
@@ -83,3 +85,24 @@ TEST(AceFixtures, OutOfBoundsHeaderEndsTheArchiveCleanly) {
 }
 
 }  // namespace
+
+TEST(AceFixtures, ArchiveAndMemberComments) {
+    REQUIRE_FIXTURES();
+    struct Case {
+        const char* archive;
+        const char* mainComment;
+        const char* memberComment;
+    };
+    const Case cases[] = {
+        {"tests.ace.v1/ALCHT.ACE", "main comment", "file comment"},  // zero advert size, flag clear
+        {"tests.ace.v1/Patch.ace", "main comment", "file comment"},
+        {"tests.ace.v2/passwd2.ace", "main comm xx", "this is the da comment"},  // never encrypted
+    };
+    for (const Case& c : cases) {
+        auto archive = unace::AceArchive::open(fixtures() / c.archive);
+        EXPECT_EQ(unace::decodeComment(archive->mainHeader().packedComment), c.mainComment) << c.archive;
+        const auto member = archive->next();
+        ASSERT_TRUE(member) << c.archive;
+        EXPECT_EQ(unace::decodeComment(member->header.packedComment), c.memberComment) << c.archive;
+    }
+}

@@ -13,7 +13,10 @@ class HistoryWindow {
 public:
     static constexpr std::size_t kSize = std::size_t{1} << 22;  // the longest distance ACE can code
 
-    HistoryWindow() : bytes_(kSize) {}
+    // The 4 MiB are taken on the first use, not for archives that are only listed.
+    void allocate() {
+        if (bytes_.empty()) bytes_.resize(kSize);
+    }
 
     // Forget the history (a member that does not build on the ones before).
     void forget() { available_ = 0; }

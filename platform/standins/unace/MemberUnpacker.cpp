@@ -22,6 +22,7 @@ MemberReader::MemberReader(ByteSource& packed, const MemberCoding& coding, std::
     : coding_(coding), history_(history), crc_(kAceCrcStart) {
     if (coding.method > 2) throw AceError(ACE_ERROR_METHOD, "unknown compression method");
     if (coding.encrypted && password.empty()) throw AceError(ACE_ERROR_PASSWORD, "encrypted entry, no password");
+    history.allocate();
     if (!coding.solid) history.forget();
     source_ = &packed;
     if (coding.encrypted) {
