@@ -8,8 +8,11 @@
 #include <vector>
 
 #include "platform/prefix/Prefix.h"
+#include "platform/standins/extract/EntryNames.h"
+#include "platform/standins/extract/Extractor.h"
 #include "platform/standins/unace/AceArchive.h"
 #include "platform/standins/unace/AceError.h"
+#include "platform/standins/unace/AceExtraction.h"
 #include "platform/standins/unace/HistoryWindow.h"
 #include "platform/standins/unace/MemberUnpacker.h"
 #include "platform/support/TextEncoding.h"
@@ -25,8 +28,12 @@ struct AceArchiveSession {
     std::string password;
     unace::HistoryWindow history;
     std::optional<Member> current;
+    std::string currentName;  // decoded for this platform
     bool currentHandled = false;
     bool nameFits = true;
+    // One extractor per destination folder, so that one run's entries are judged together.
+    std::filesystem::path destination;
+    std::unique_ptr<extract::Extractor> extractor;
     // Members passed over that a later member of a solid archive may still build on.
     std::vector<Member> backlog;
     bool headersFailed = false;
@@ -83,18 +90,55 @@ void copyText(char (&field)[260], const std::string& text) {
     std::memcpy(field, text.data(), std::min(text.size(), sizeof field - 1));
 }
 
-std::int32_t testOrExtract(AceArchiveSession& s, std::int32_t operation, const char* targetPath) {
+extract::Extractor* extractorFor(AceArchiveSession& s, const std::filesystem::path& destination) {
+    if (s.extractor && s.destination == destination) return s.extractor.get();
+    if (s.extractor) s.extractor->finish();
+    s.destination = destination;
+    s.extractor = extract::Extractor::open(destination, extract::Options{});
+    return s.extractor.get();
+}
+
+std::int32_t extractMember(AceArchiveSession& s, const char* targetPath) {
     const Member& m = *s.current;
-    if (!s.nameFits) return ACE_ERROR_UNSAFE_NAME;
-    catchUp(s, m);
-    if (operation == ACE_TEST) {
-        DiscardingSink discard;
-        unpack(s, m, discard);
-        return ACE_SUCCESS;
+    // The archive's own name is judged whatever target the caller made of it: refused, never
+    // written under a cleaned name.
+    if (!s.nameFits || extract::hasControlCharacter(m.header.name) ||
+        extract::checkEntryName(s.currentName).problem != extract::NameProblem::None) {
+        if (hasData(m)) s.backlog.push_back(m);
+        return ACE_ERROR_UNSAFE_NAME;
     }
-    (void)targetPath;
-    // Writing goes through the shared safe extractor, which is not in place yet.
-    return ACE_ERROR_CREATE;
+    const unace::ExtractionTarget target = unace::splitTarget(targetPath, s.currentName);
+    extract::Extractor* extractor =
+        extractorFor(s, target.destination.empty() ? std::filesystem::current_path()
+                                                   : platform::prefix::toNative(target.destination));
+    if (extractor == nullptr) {
+        if (hasData(m)) s.backlog.push_back(m);
+        return ACE_ERROR_CREATE;
+    }
+    catchUp(s, m);
+    const unace::MemberCoding coding = codingOf(m);
+    extract::Entry entry;
+    entry.name = target.name;
+    if (target.name == s.currentName && m.header.name != s.currentName) entry.rawName = m.header.name;
+    entry.kind = m.isDirectory() ? extract::EntryKind::Folder : extract::EntryKind::File;
+    entry.size = m.isDirectory() ? 0 : m.header.size;
+    entry.permissions = (m.header.attributes & 0x01) ? 0444 : 0666;
+    entry.modified = unace::dosTime(m.header.time);
+    if (m.problem != 0) entry.unreadable = extract::Problem::DamagedEntry;
+    unace::MemberData data(*s.archive, m, coding, s.password, s.history);
+    const extract::EntryResult result = extractor->extract(entry, data);
+    if (!data.started() && hasData(m)) s.backlog.push_back(m);
+    if (m.problem != 0 && result.problem == extract::Problem::DamagedEntry) return m.problem;
+    return unace::resultCode(result, data);
+}
+
+std::int32_t testOrExtract(AceArchiveSession& s, std::int32_t operation, const char* targetPath) {
+    if (operation == ACE_EXTRACT) return extractMember(s, targetPath);
+    const Member& m = *s.current;
+    catchUp(s, m);
+    DiscardingSink discard;
+    unpack(s, m, discard);
+    return ACE_SUCCESS;
 }
 
 }  // namespace
@@ -153,7 +197,7 @@ std::int32_t ACEReadHeader(ACEHandle handle, ACEHeaderData* header) {
     if (!s.current) return ACE_END_ARCHIVE;
     s.currentHandled = false;
     const Member& m = *s.current;
-    const std::string name = platform::decodeExternalText(m.header.name);
+    const std::string& name = s.currentName = platform::decodeExternalText(m.header.name);
     s.nameFits = name.size() < sizeof header->fileName;
     std::memset(header, 0, sizeof *header);
     copyText(header->archiveName, s.archiveName);
@@ -196,6 +240,8 @@ std::int32_t ACEProcessFile(ACEHandle handle, std::int32_t operation, const char
 
 std::int32_t ACECloseArchive(ACEHandle handle) {
     if (handle == nullptr) return ACE_ERROR_PARAMETER;
+    // No links come out of an ACE archive, so what finish() judges again cannot fail here.
+    if (handle->extractor) handle->extractor->finish();
     delete handle;
     return ACE_SUCCESS;
 }
