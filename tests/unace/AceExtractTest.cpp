@@ -22,10 +22,6 @@ namespace {
 namespace fs = std::filesystem;
 using namespace unace_test;
 
-fs::path fixtures() {
-    return fs::path(QUILLON_SHARED_DIR) / "fixtures" / "ace";
-}
-
 bool exists(const fs::path& p) {
     struct stat st {};
     return ::lstat(p.c_str(), &st) == 0;
@@ -60,7 +56,7 @@ protected:
 };
 
 TEST_F(AceExtractTest, FixturesExtractToTheirChecksumLists) {
-    if (!fs::is_directory(fixtures())) GTEST_SKIP() << "ACE fixtures not found at " << fixtures();
+    REQUIRE_ACE_FIXTURES();
     const std::pair<const char*, const char*> archives[] = {
         {"tests.ace.v1/onefile.ace", ""},     {"tests.ace.v1/ALCHT.ACE", ""}, {"tests.ace.v1/Patch.ace", ""},
         {"tests.ace.v1/trps.ace", ""},        {"tests.ace.v1/ZGFX2.ace", ""}, {"tests.ace.v1/zdir.ace", ""},
@@ -69,7 +65,7 @@ TEST_F(AceExtractTest, FixturesExtractToTheirChecksumLists) {
     };
     for (const auto& [name, password] : archives) {
         const fs::path out = dir_ / fs::path(name).filename();
-        const fs::path archive = fixtures() / name;
+        const fs::path archive = aceFixtures() / name;
         const auto session = runSession(archive.string(), ACE_EXTRACT, out.string(), password);
         ASSERT_EQ(session.openResult, ACE_SUCCESS) << name;
         EXPECT_EQ(session.lastHeaderResult, ACE_END_ARCHIVE) << name;
@@ -78,14 +74,16 @@ TEST_F(AceExtractTest, FixturesExtractToTheirChecksumLists) {
         EXPECT_EQ(std::system(check.c_str()), 0) << name;
         std::ifstream dirs(archive.string() + ".dirs");
         for (std::string line; std::getline(dirs, line);) {
-            if (!line.empty()) EXPECT_TRUE(fs::is_directory(out / line)) << name << ": " << line;
+            if (!line.empty()) {
+                EXPECT_TRUE(fs::is_directory(out / line)) << name << ": " << line;
+            }
         }
     }
 }
 
 TEST_F(AceExtractTest, SkippedMembersOfASolidArchiveStillFeedTheHistory) {
-    if (!fs::is_directory(fixtures())) GTEST_SKIP() << "ACE fixtures not found at " << fixtures();
-    const std::string archive = (fixtures() / "tests.ace.v1/ZGFX2.ace").string();
+    REQUIRE_ACE_FIXTURES();
+    const std::string archive = (aceFixtures() / "tests.ace.v1/ZGFX2.ace").string();
     ACEOpenArchiveData open{};
     open.openMode = ACE_OPEN_EXTRACT;
     ACEHandle handle = ACEOpenArchive(&open, archive.c_str());
@@ -105,16 +103,18 @@ TEST_F(AceExtractTest, SkippedMembersOfASolidArchiveStillFeedTheHistory) {
 }
 
 TEST_F(AceExtractTest, TraversalFixturesWriteNothingAnywhere) {
-    if (!fs::is_directory(fixtures())) GTEST_SKIP() << "ACE fixtures not found at " << fixtures();
+    REQUIRE_ACE_FIXTURES();
     const bool wasThere = exists("/tmp/unace-dir-traversal");
     for (const char* name : {"tests.ace.v1/dirtraversal1.ace", "tests.ace.v1/dirtraversal2.ace"}) {
-        const auto session = runSession((fixtures() / name).string(), ACE_EXTRACT, dest());
+        const auto session = runSession((aceFixtures() / name).string(), ACE_EXTRACT, dest());
         ASSERT_EQ(session.entries.size(), 1u) << name;
         EXPECT_EQ(session.entries[0].result, ACE_ERROR_UNSAFE_NAME) << name;
     }
     EXPECT_TRUE(tree(dir_ / "dest").empty());
     EXPECT_EQ(tree(dir_), std::set<std::string>{"dest"});
-    if (!wasThere) EXPECT_FALSE(exists("/tmp/unace-dir-traversal"));
+    if (!wasThere) {
+        EXPECT_FALSE(exists("/tmp/unace-dir-traversal"));
+    }
 }
 
 TEST_F(AceExtractTest, UnsafeNamesAreRefusedNotCleaned) {
@@ -186,8 +186,8 @@ TEST_F(AceExtractTest, TargetPathsAsTheArchiveClassPassesThem) {
 }
 
 TEST_F(AceExtractTest, EncryptedMemberWithoutPasswordLeavesNothing) {
-    if (!fs::is_directory(fixtures())) GTEST_SKIP() << "ACE fixtures not found at " << fixtures();
-    const auto session = runSession((fixtures() / "tests.ace.v2/passwd2.ace").string(), ACE_EXTRACT, dest());
+    REQUIRE_ACE_FIXTURES();
+    const auto session = runSession((aceFixtures() / "tests.ace.v2/passwd2.ace").string(), ACE_EXTRACT, dest());
     ASSERT_EQ(session.entries.size(), 1u);
     EXPECT_EQ(session.entries[0].result, ACE_ERROR_PASSWORD);
     EXPECT_TRUE(tree(dir_ / "dest").empty());

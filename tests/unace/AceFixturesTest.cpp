@@ -14,15 +14,8 @@
 namespace {
 
 namespace fs = std::filesystem;
+using unace_test::aceFixtures;
 using unace_test::runSession;
-
-fs::path fixtures() {
-    return fs::path(QUILLON_SHARED_DIR) / "fixtures" / "ace";
-}
-
-#define REQUIRE_FIXTURES()             \
-    if (!fs::is_directory(fixtures())) \
-    GTEST_SKIP() << "ACE fixtures not found at " << fixtures() << " (the shared folder beside the repository)"
 
 std::size_t lineCount(const fs::path& file) {
     std::ifstream in(file);
@@ -32,7 +25,7 @@ std::size_t lineCount(const fs::path& file) {
 }
 
 struct Fixture {
-    const char* archive;  // below fixtures()
+    const char* archive;  // below aceFixtures()
     const char* password;
 };
 
@@ -45,9 +38,9 @@ const Fixture kGoodArchives[] = {
 };
 
 TEST(AceFixtures, EveryMemberUnpacksToItsChecksum) {
-    REQUIRE_FIXTURES();
+    REQUIRE_ACE_FIXTURES();
     for (const Fixture& f : kGoodArchives) {
-        const fs::path archive = fixtures() / f.archive;
+        const fs::path archive = aceFixtures() / f.archive;
         const auto session = runSession(archive.string(), ACE_TEST, "", f.password);
         ASSERT_EQ(session.openResult, ACE_SUCCESS) << f.archive;
         EXPECT_EQ(session.lastHeaderResult, ACE_END_ARCHIVE) << f.archive;
@@ -61,8 +54,8 @@ TEST(AceFixtures, EveryMemberUnpacksToItsChecksum) {
 }
 
 TEST(AceFixtures, EncryptedMemberNeedsTheRightPassword) {
-    REQUIRE_FIXTURES();
-    const std::string archive = (fixtures() / "tests.ace.v2/passwd2.ace").string();
+    REQUIRE_ACE_FIXTURES();
+    const std::string archive = (aceFixtures() / "tests.ace.v2/passwd2.ace").string();
     const auto none = runSession(archive, ACE_TEST);
     ASSERT_EQ(none.entries.size(), 1u);
     EXPECT_EQ(none.entries[0].name, "passwd2.m4");
@@ -72,14 +65,14 @@ TEST(AceFixtures, EncryptedMemberNeedsTheRightPassword) {
     ASSERT_EQ(wrong.entries.size(), 1u);
     EXPECT_TRUE(wrong.entries[0].result == ACE_ERROR_DATA || wrong.entries[0].result == ACE_ERROR_CRC);
     // The ACE 1.x sample does not decode with its recorded password; it fails like a wrong one.
-    const auto v1 = runSession((fixtures() / "tests.ace.v1/passwd.ace").string(), ACE_TEST, "", "1234");
+    const auto v1 = runSession((aceFixtures() / "tests.ace.v1/passwd.ace").string(), ACE_TEST, "", "1234");
     ASSERT_EQ(v1.entries.size(), 1u);
     EXPECT_NE(v1.entries[0].result, ACE_SUCCESS);
 }
 
 TEST(AceFixtures, OutOfBoundsHeaderEndsTheArchiveCleanly) {
-    REQUIRE_FIXTURES();
-    const auto session = runSession((fixtures() / "tests.ace.v1/out_of_bounds.ace").string(), ACE_TEST);
+    REQUIRE_ACE_FIXTURES();
+    const auto session = runSession((aceFixtures() / "tests.ace.v1/out_of_bounds.ace").string(), ACE_TEST);
     EXPECT_TRUE(session.entries.empty());
     EXPECT_EQ(session.lastHeaderResult, ACE_ERROR_HEADER);
 }
@@ -87,7 +80,7 @@ TEST(AceFixtures, OutOfBoundsHeaderEndsTheArchiveCleanly) {
 }  // namespace
 
 TEST(AceFixtures, ArchiveAndMemberComments) {
-    REQUIRE_FIXTURES();
+    REQUIRE_ACE_FIXTURES();
     struct Case {
         const char* archive;
         const char* mainComment;
@@ -99,7 +92,7 @@ TEST(AceFixtures, ArchiveAndMemberComments) {
         {"tests.ace.v2/passwd2.ace", "main comm xx", "this is the da comment"},  // never encrypted
     };
     for (const Case& c : cases) {
-        auto archive = unace::AceArchive::open(fixtures() / c.archive);
+        auto archive = unace::AceArchive::open(aceFixtures() / c.archive);
         EXPECT_EQ(unace::decodeComment(archive->mainHeader().packedComment), c.mainComment) << c.archive;
         const auto member = archive->next();
         ASSERT_TRUE(member) << c.archive;

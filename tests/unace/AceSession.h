@@ -2,12 +2,25 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "platform/standins/unace/UnAce.h"
 
 namespace unace_test {
+
+// The shared ACE fixtures (the folder beside the repository), which may be absent.
+inline std::filesystem::path aceFixtures() {
+    return std::filesystem::path(QUILLON_SHARED_DIR) / "fixtures" / "ace";
+}
+#define REQUIRE_ACE_FIXTURES()                                                          \
+    do {                                                                                \
+        if (!std::filesystem::is_directory(::unace_test::aceFixtures())) {              \
+            GTEST_SKIP() << "ACE fixtures not found at " << ::unace_test::aceFixtures() \
+                         << " (the shared folder beside the repository)";               \
+        }                                                                               \
+    } while (false)
 
 struct EntryResult {
     std::string name;

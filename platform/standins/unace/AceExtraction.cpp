@@ -18,18 +18,25 @@ bool sameName(std::string_view a, std::string_view b) {
     }
     return true;
 }
+// Without the separators at its end, except where they are the root (a drive's or a lone
+// separator): the path mapping keeps a POSIX path as it is, a trailing backslash and all.
+std::string folderOf(std::string_view path) {
+    std::string folder(path);
+    while (folder.size() > 1 && isSeparator(folder.back()) && folder[folder.size() - 2] != ':') folder.pop_back();
+    return folder;
+}
 }  // namespace
 
 ExtractionTarget splitTarget(std::string_view target, std::string_view entryName) {
     if (!entryName.empty() && target.size() >= entryName.size()) {
         const std::size_t cut = target.size() - entryName.size();
         if (sameName(target.substr(cut), entryName) && (cut == 0 || isSeparator(target[cut - 1]))) {
-            return {std::string(target.substr(0, cut)), std::string(entryName)};
+            return {folderOf(target.substr(0, cut)), std::string(entryName)};
         }
     }
     const std::size_t sep = target.find_last_of("\\/");
     if (sep == std::string_view::npos) return {"", std::string(target)};
-    return {std::string(target.substr(0, sep + 1)), std::string(target.substr(sep + 1))};
+    return {folderOf(target.substr(0, sep + 1)), std::string(target.substr(sep + 1))};
 }
 
 std::optional<std::time_t> dosTime(std::uint32_t value) {

@@ -42,7 +42,7 @@ public:
 
     std::int32_t code() const { return code_; }
     // True once unpacking began: the history has taken the member (whole or in part).
-    bool started() const { return reader_ != nullptr; }
+    bool unpackingBegan() const { return reader_ != nullptr; }
 
 private:
     const AceArchive& archive_;

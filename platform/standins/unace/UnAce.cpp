@@ -127,7 +127,7 @@ std::int32_t extractMember(AceArchiveSession& s, const char* targetPath) {
     if (m.problem != 0) entry.unreadable = extract::Problem::DamagedEntry;
     unace::MemberData data(*s.archive, m, coding, s.password, s.history);
     const extract::EntryResult result = extractor->extract(entry, data);
-    if (!data.started() && hasData(m)) s.backlog.push_back(m);
+    if (!data.unpackingBegan() && hasData(m)) s.backlog.push_back(m);
     if (m.problem != 0 && result.problem == extract::Problem::DamagedEntry) return m.problem;
     return unace::resultCode(result, data);
 }
