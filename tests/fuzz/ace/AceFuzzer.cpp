@@ -1,7 +1,8 @@
 // Arbitrary bytes through the ACE reader, two ways chosen by the first byte: as an archive file
-// opened, listed and tested through the UnACE functions, or straight into a member decoder
-// (method, flags and size from the next bytes, the rest as packed data), which random bytes
-// reach far more often than through headers with checksums.
+// opened, listed and extracted through the UnACE functions (anything written beside the
+// destination folder is a finding), or straight into a member decoder (method, flags and size
+// from the next bytes, the rest as packed data), which random bytes reach far more often than
+// through headers with checksums.
 #include <unistd.h>
 
 #include <cstdint>
@@ -65,11 +66,13 @@ void decodeMember(const std::uint8_t* data, std::size_t size) {
 }
 
 void readArchive(const std::uint8_t* data, std::size_t size) {
-    static const fs::path archive = [] {
+    static const fs::path root = [] {
         std::string pattern = (fs::temp_directory_path() / "ace-fuzz-XXXXXX").string();
         if (!mkdtemp(pattern.data())) std::abort();
-        return fs::path(pattern) / "input.ace";
+        return fs::path(pattern);
     }();
+    const fs::path archive = root / "input.ace";
+    const fs::path dest = root / "dest";
     {
         std::ofstream out(archive, std::ios::binary | std::ios::trunc);
         out.write(reinterpret_cast<const char*>(data + 1), static_cast<std::streamsize>(size - 1));
@@ -83,9 +86,14 @@ void readArchive(const std::uint8_t* data, std::size_t size) {
     int entries = 0;
     while (ACEReadHeader(handle, &header) == ACE_SUCCESS && ++entries < 64) {
         std::uint64_t length = header.unpackedSize | std::uint64_t{header.unpackedSizeHigh} << 32;
-        ACEProcessFile(handle, length <= kMaxMemberSize ? ACE_TEST : ACE_SKIP, "");
+        const std::string target = dest.string() + "\\" + header.fileName;
+        ACEProcessFile(handle, length <= kMaxMemberSize ? ACE_EXTRACT : ACE_SKIP, target.c_str());
     }
     ACECloseArchive(handle);
+    for (const auto& entry : fs::directory_iterator(root)) {
+        if (entry.path() != archive && entry.path() != dest) std::abort();  // written outside
+    }
+    fs::remove_all(dest);
 }
 }  // namespace
 
