@@ -17,21 +17,6 @@ namespace {
 
 using namespace unace;
 
-class MemorySource : public ByteSource {
-public:
-    explicit MemorySource(std::vector<std::uint8_t> bytes) : bytes_(std::move(bytes)) {}
-    std::size_t read(std::uint8_t* data, std::size_t size) override {
-        const std::size_t n = std::min(size, bytes_.size() - pos_);
-        std::memcpy(data, bytes_.data() + pos_, n);
-        pos_ += n;
-        return n;
-    }
-
-private:
-    std::vector<std::uint8_t> bytes_;
-    std::size_t pos_ = 0;
-};
-
 TEST(AceChecksum, IsTheUninvertedCrc32AndItsLowHalf) {
     const std::string text = "123456789";
     const auto* bytes = reinterpret_cast<const std::uint8_t*>(text.data());
@@ -40,7 +25,8 @@ TEST(AceChecksum, IsTheUninvertedCrc32AndItsLowHalf) {
 }
 
 TEST(AceBitReader, ReadsLittleEndianWordsFromTheTopBit) {
-    MemorySource source({0x30, 0x31, 0x32, 0x33, 0x34, 0x35, 0x36, 0x37});
+    const std::uint8_t bytes[] = {0x30, 0x31, 0x32, 0x33, 0x34, 0x35, 0x36, 0x37};
+    MemorySource source(bytes, sizeof bytes);
     BitReader in(source);
     EXPECT_EQ(in.read(31), 0x19991898u);
     in.skip(3);
@@ -52,7 +38,8 @@ TEST(AceBitReader, ReadsLittleEndianWordsFromTheTopBit) {
 }
 
 TEST(AceBitReader, FirstFieldsOfARealTableHeader) {
-    MemorySource source({0xE6, 0xA6, 0x1C, 0x8A});
+    const std::uint8_t bytes[] = {0xE6, 0xA6, 0x1C, 0x8A};
+    MemorySource source(bytes, sizeof bytes);
     BitReader in(source);
     const std::vector<unsigned> widths = {9, 4, 4, 3, 3, 3, 3, 3};
     const std::vector<std::uint32_t> expected = {276, 3, 9, 2, 3, 3, 4, 6};
@@ -92,8 +79,9 @@ TEST(AceHuffman, AssignsCodesInAcesSortOrder) {
             for (std::size_t i = 0; i < code.size(); ++i) {
                 if (code[i] == '1') word |= 1u << (31 - i);
             }
-            MemorySource source({static_cast<std::uint8_t>(word), static_cast<std::uint8_t>(word >> 8),
-                                 static_cast<std::uint8_t>(word >> 16), static_cast<std::uint8_t>(word >> 24)});
+            const std::uint8_t bytes[] = {static_cast<std::uint8_t>(word), static_cast<std::uint8_t>(word >> 8),
+                                          static_cast<std::uint8_t>(word >> 16), static_cast<std::uint8_t>(word >> 24)};
+            MemorySource source(bytes, sizeof bytes);
             BitReader in(source);
             EXPECT_EQ(table.decode(in), symbol) << "code " << code;
             EXPECT_EQ(in.read(32 - static_cast<unsigned>(code.size())), 0u) << "consumed exactly " << code;
@@ -111,7 +99,7 @@ TEST(AceCipher, KeyAndAlteredBlowfishInCbcMode) {
     EXPECT_EQ(key, (AceKey{0xb70ecb9c, 0xc63c99e5, 0xf1e50085, 0x4e0246fe, 0x3571369e}));
     std::vector<std::uint8_t> cipher(8, 0xFF);
     cipher.insert(cipher.end(), 8, 0xC7);
-    MemorySource source(cipher);
+    MemorySource source(cipher.data(), cipher.size());
     DecryptingSource plain(source, key);
     std::vector<std::uint8_t> out(16);
     ASSERT_EQ(plain.read(out.data(), out.size()), 16u);

@@ -1,11 +1,21 @@
 #include "platform/standins/unace/BitReader.h"
 
+#include <algorithm>
+#include <cstring>
+
 #include "platform/standins/unace/AceError.h"
 
 namespace unace {
 
 namespace {
 constexpr std::size_t kChunk = 64u << 10;
+}
+
+std::size_t MemorySource::read(std::uint8_t* data, std::size_t size) {
+    const std::size_t n = std::min(size, size_ - pos_);
+    if (n > 0) std::memcpy(data, data_ + pos_, n);
+    pos_ += n;
+    return n;
 }
 
 BitReader::BitReader(ByteSource& source) : source_(source), chunk_(kChunk) {}

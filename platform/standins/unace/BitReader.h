@@ -17,6 +17,18 @@ public:
     virtual std::size_t read(std::uint8_t* data, std::size_t size) = 0;
 };
 
+// Bytes already in memory (a comment, a test's stream); they must outlive the source.
+class MemorySource : public ByteSource {
+public:
+    MemorySource(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
+    std::size_t read(std::uint8_t* data, std::size_t size) override;
+
+private:
+    const std::uint8_t* data_;
+    std::size_t size_;
+    std::size_t pos_ = 0;
+};
+
 class BitReader {
 public:
     explicit BitReader(ByteSource& source);

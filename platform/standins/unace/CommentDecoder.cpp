@@ -1,7 +1,6 @@
 #include "platform/standins/unace/CommentDecoder.h"
 
 #include <array>
-#include <cstring>
 
 #include "platform/standins/unace/AceError.h"
 #include "platform/standins/unace/BitReader.h"
@@ -9,26 +8,9 @@
 
 namespace unace {
 
-namespace {
-class StringSource : public ByteSource {
-public:
-    explicit StringSource(const std::string& bytes) : bytes_(bytes) {}
-    std::size_t read(std::uint8_t* data, std::size_t size) override {
-        const std::size_t n = std::min(size, bytes_.size() - pos_);
-        std::memcpy(data, bytes_.data() + pos_, n);
-        pos_ += n;
-        return n;
-    }
-
-private:
-    const std::string& bytes_;
-    std::size_t pos_ = 0;
-};
-}  // namespace
-
 std::string decodeComment(const std::string& packed) {
     if (packed.empty()) return {};
-    StringSource bytes(packed);
+    MemorySource bytes(reinterpret_cast<const std::uint8_t*>(packed.data()), packed.size());
     BitReader in(bytes);
     const std::size_t length = in.read(15);
     const HuffmanTable table = HuffmanTable::read(in, 11, 284);

@@ -1,6 +1,7 @@
 #include "platform/standins/unace/PicDecoder.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstdlib>
 
 #include "platform/standins/unace/AceError.h"
@@ -14,14 +15,6 @@ constexpr std::size_t kMaxWidth = std::size_t{1} << 24;
 constexpr std::size_t kMaxPlanes = 256;
 constexpr std::uint32_t kMaxUnary = std::uint32_t{1} << 20;
 
-unsigned bitlen(std::uint64_t v) {
-    unsigned n = 0;
-    while (v) {
-        ++n;
-        v >>= 1;
-    }
-    return n;
-}
 int q(int d) {
     const int a = std::abs(d);
     const int m = a == 0 ? 0 : a <= 2 ? 1 : a <= 6 ? 2 : a <= 20 ? 3 : 4;
@@ -29,7 +22,7 @@ int q(int d) {
 }
 unsigned zigzagLength(unsigned j) {
     const int s = static_cast<std::int8_t>(static_cast<std::uint8_t>(j));
-    return s >= 0 ? bitlen(static_cast<std::uint64_t>(2 * s)) : bitlen(static_cast<std::uint64_t>(-2 * s - 1));
+    return static_cast<unsigned>(std::bit_width(static_cast<unsigned>(s >= 0 ? 2 * s : -2 * s - 1)));
 }
 int neighbour(unsigned kind, int self, int ref) {
     switch (kind) {
@@ -108,7 +101,7 @@ void PicDecoder::decodeRow() {
             Context& ctx = contexts[static_cast<std::size_t>(std::abs(81 * q(d - a) + 9 * q(a - c) + q(c - b)))];
             const std::array<int, 4> predictions = {a, b, (a + b) >> 1, (a + b - c) & 0xFF};
             ++ctx.n;
-            const int e = signedRice(bitlen(ctx.sum / ctx.n));
+            const int e = signedRice(static_cast<unsigned>(std::bit_width(ctx.sum / ctx.n)));
             x = (predictions[ctx.pred] + e) & 0xFF;
             ctx.sum += static_cast<std::uint64_t>(std::abs(e));
             if (ctx.n == 128) {

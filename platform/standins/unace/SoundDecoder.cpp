@@ -1,5 +1,6 @@
 #include "platform/standins/unace/SoundDecoder.h"
 
+#include <bit>
 #include <cstdlib>
 
 #include "platform/standins/unace/AceError.h"
@@ -14,17 +15,9 @@ constexpr unsigned kSwitch = 288;
 int sbyte(int x) {
     return static_cast<std::int8_t>(static_cast<std::uint8_t>(x & 0xFF));
 }
-int bitlen(unsigned v) {
-    int n = 0;
-    while (v) {
-        ++n;
-        v >>= 1;
-    }
-    return n;
-}
 int q(int index) {
     const unsigned j = static_cast<unsigned>(index) & 0xFFu;
-    return j <= 128 ? bitlen(j) : bitlen(256 - j);
+    return static_cast<int>(std::bit_width(j <= 128 ? j : 256 - j));
 }
 }  // namespace
 

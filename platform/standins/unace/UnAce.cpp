@@ -67,6 +67,13 @@ void unpack(AceArchiveSession& s, const Member& m, unace::OutputSink& sink) {
     unace::unpackMember(*packed, codingOf(m), s.password, s.history, sink);
 }
 
+// A member whose bytes were not unpacked: a later solid member may need them in its history.
+void passOver(AceArchiveSession& s, const Member& m) {
+    if (!hasData(m)) return;
+    if (!(m.header.flags & unace::kFileSolid)) s.backlog.clear();  // a new history starts here
+    s.backlog.push_back(m);
+}
+
 // A solid member needs the history of the members passed over before it.
 void catchUp(AceArchiveSession& s, const Member& m) {
     if (!(m.header.flags & unace::kFileSolid)) {
@@ -104,7 +111,7 @@ std::int32_t extractMember(AceArchiveSession& s, const char* targetPath) {
     // written under a cleaned name.
     if (!s.nameFits || extract::hasControlCharacter(m.header.name) ||
         extract::checkEntryName(s.currentName).problem != extract::NameProblem::None) {
-        if (hasData(m)) s.backlog.push_back(m);
+        passOver(s, m);
         return ACE_ERROR_UNSAFE_NAME;
     }
     const unace::ExtractionTarget target = unace::splitTarget(targetPath, s.currentName);
@@ -112,7 +119,7 @@ std::int32_t extractMember(AceArchiveSession& s, const char* targetPath) {
         extractorFor(s, target.destination.empty() ? std::filesystem::current_path()
                                                    : platform::prefix::toNative(target.destination));
     if (extractor == nullptr) {
-        if (hasData(m)) s.backlog.push_back(m);
+        passOver(s, m);
         return ACE_ERROR_CREATE;
     }
     catchUp(s, m);
@@ -127,7 +134,7 @@ std::int32_t extractMember(AceArchiveSession& s, const char* targetPath) {
     if (m.problem != 0) entry.unreadable = extract::Problem::DamagedEntry;
     unace::MemberData data(*s.archive, m, coding, s.password, s.history);
     const extract::EntryResult result = extractor->extract(entry, data);
-    if (!data.unpackingBegan() && hasData(m)) s.backlog.push_back(m);
+    if (!data.unpackingBegan()) passOver(s, m);
     if (m.problem != 0 && result.problem == extract::Problem::DamagedEntry) return m.problem;
     return unace::resultCode(result, data);
 }
@@ -182,7 +189,7 @@ std::int32_t ACESetPassword(ACEHandle handle, const char* password) {
 std::int32_t ACEReadHeader(ACEHandle handle, ACEHeaderData* header) {
     if (handle == nullptr || header == nullptr) return ACE_ERROR_PARAMETER;
     AceArchiveSession& s = *handle;
-    if (s.current && !s.currentHandled && hasData(*s.current)) s.backlog.push_back(*s.current);
+    if (s.current && !s.currentHandled) passOver(s, *s.current);
     s.current.reset();
     if (s.headersFailed) return ACE_ERROR_HEADER;
     try {

@@ -69,7 +69,7 @@ static_assert(sizeof(ACEOpenArchiveData) == 88);
 // 568 bytes, filled by ACEReadHeader. Texts are NUL-terminated in their 260 bytes; an entry
 // whose name does not fit is listed cut short and refuses every operation but ACE_SKIP.
 struct ACEHeaderData {
-    char archiveName[260];  // the volume the entry starts in, as the caller named the archive
+    char archiveName[260];  // the archive, as the caller named it
     char fileName[260];
     std::uint32_t flags;
     std::uint32_t packedSize;  // low 32 bits, all segments together

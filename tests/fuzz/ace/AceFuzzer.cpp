@@ -22,22 +22,6 @@ namespace fs = std::filesystem;
 // Decoded members are bounded so that one input cannot run for long.
 constexpr std::uint64_t kMaxMemberSize = 1u << 20;
 
-class MemorySource : public unace::ByteSource {
-public:
-    MemorySource(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
-    std::size_t read(std::uint8_t* out, std::size_t capacity) override {
-        const std::size_t n = std::min(capacity, size_ - pos_);
-        std::memcpy(out, data_ + pos_, n);
-        pos_ += n;
-        return n;
-    }
-
-private:
-    const std::uint8_t* data_;
-    std::size_t size_;
-    std::size_t pos_ = 0;
-};
-
 class Discard : public unace::OutputSink {
 public:
     void write(const std::uint8_t*, std::size_t) override {}
@@ -57,7 +41,7 @@ void decodeMember(const std::uint8_t* data, std::size_t size) {
     std::uint32_t length = 0;
     std::memcpy(&length, data + 2, 4);
     coding.size = length % kMaxMemberSize;
-    MemorySource source(data + 6, size - 6);
+    unace::MemorySource source(data + 6, size - 6);
     Discard discard;
     try {
         unace::unpackMember(source, coding, coding.encrypted ? "1234" : "", history(), discard);
