@@ -148,6 +148,23 @@ TEST_F(ApatchTest, DamagedPatchesFailWithAReason) {
     }
 }
 
+TEST_F(ApatchTest, TheNewFileKeepsTheOldFilesPermissionsAndIsNeverWrittenThroughALink) {
+    const Bytes old = textBytes(20'000, 17);
+    writeFile(dir / "old", old);
+    writeFile(dir / "expected", edited(old, 2'000, 18));
+    fs::permissions(dir / "old", fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec);
+    makePatch(dir / "old", dir / "expected", dir / "patch", {});
+    ASSERT_EQ(apatch(dir / "patch", dir / "old", dir / "new").status, 0);
+    EXPECT_EQ(fs::status(dir / "new").permissions(), fs::status(dir / "old").permissions());
+
+    writeFile(dir / "elsewhere", {'k'});
+    fs::create_symlink(dir / "elsewhere", dir / "link");
+    const auto result = apatch(dir / "patch", dir / "old", dir / "link");
+    EXPECT_EQ(result.status, 1);
+    EXPECT_TRUE(fs::is_symlink(dir / "link"));
+    EXPECT_TRUE(readFile(dir / "elsewhere") == Bytes{'k'});
+}
+
 TEST_F(ApatchTest, MissingFilesAndWrongUsage) {
     writeFile(dir / "old", {'x'});
     const auto noPatch = apatch(dir / "missing", dir / "old", dir / "new");

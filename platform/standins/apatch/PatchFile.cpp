@@ -10,6 +10,8 @@
 #include <string>
 #include <utility>
 
+#include "platform/support/StagedFile.h"
+
 namespace apatch {
 namespace {
 
@@ -28,7 +30,6 @@ public:
     FileDescriptor(const FileDescriptor&) = delete;
     FileDescriptor& operator=(const FileDescriptor&) = delete;
     int get() const noexcept { return fd_; }
-    int release() noexcept { return std::exchange(fd_, -1); }
 
 private:
     int fd_;
@@ -65,58 +66,53 @@ private:
     mode_t mode_ = 0;
 };
 
-// The new file while it is written: a fresh temporary file beside the target, removed unless
-// it was put in place.
+// The new file while it is written: a staged file beside the target, removed unless it was
+// put in place.
 class TemporaryTarget final : public TargetSink {
 public:
     static platform::Expected<std::unique_ptr<TemporaryTarget>> create(const fs::path& target) {
-        const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
-        std::string name = (folder / ("." + target.filename().string() + ".apatch-XXXXXX")).string();
-        const int fd = ::mkostemp(name.data(), O_CLOEXEC);
-        if (fd < 0) return platform::Failure{systemError("cannot create a temporary file in", folder)};
-        return std::unique_ptr<TemporaryTarget>(new TemporaryTarget(fd, name));
-    }
-    ~TemporaryTarget() override {
-        if (!placed_) ::unlink(path_.c_str());
+        std::unique_ptr<TemporaryTarget> output(new TemporaryTarget(target));
+        if (const auto error = output->staged_.create(0600, "apatch")) {
+            return platform::Failure{"cannot create a temporary file beside " + target.string() + ": " +
+                                     error.message()};
+        }
+        return output;
     }
 
     std::optional<platform::Failure> append(std::span<const std::uint8_t> window) override {
-        while (!window.empty()) {
-            const ssize_t written = ::write(fd_.get(), window.data(), window.size());
-            if (written < 0 && errno == EINTR) continue;
-            if (written <= 0) return platform::Failure{systemError("cannot write", path_)};
-            window = window.subspan(static_cast<std::size_t>(written));
-        }
+        const std::string_view bytes(reinterpret_cast<const char*>(window.data()), window.size());
+        if (const auto error = staged_.write(bytes)) return failure("cannot write", error);
         return std::nullopt;
     }
 
     std::optional<platform::Failure> readBack(std::uint64_t offset, std::span<std::uint8_t> into) override {
         while (!into.empty()) {
-            const ssize_t got = ::pread(fd_.get(), into.data(), into.size(), static_cast<off_t>(offset));
+            const ssize_t got = ::pread(staged_.fd(), into.data(), into.size(), static_cast<off_t>(offset));
             if (got < 0 && errno == EINTR) continue;
-            if (got <= 0) return platform::Failure{systemError("cannot read back", path_)};
+            if (got <= 0)
+                return failure("cannot read back", std::error_code(got < 0 ? errno : EIO, std::generic_category()));
             into = into.subspan(static_cast<std::size_t>(got));
             offset += static_cast<std::uint64_t>(got);
         }
         return std::nullopt;
     }
 
-    // Gives the file `permissions` and renames it to `target`.
-    std::optional<platform::Failure> place(const fs::path& target, mode_t permissions) {
-        if (::fchmod(fd_.get(), permissions) != 0)
-            return platform::Failure{systemError("cannot set the mode of", path_)};
-        if (::close(fd_.release()) != 0) return platform::Failure{systemError("cannot write", path_)};
-        if (::rename(path_.c_str(), target.c_str()) != 0)
-            return platform::Failure{systemError("cannot create", target)};
-        placed_ = true;
+    // Gives the file `permissions` and renames it to the target.
+    std::optional<platform::Failure> place(mode_t permissions) {
+        if (::fchmod(staged_.fd(), permissions) != 0) return failure("cannot set the mode of", lastError());
+        if (const auto error = staged_.commit(platform::Overwrite::Replace)) return failure("cannot create", error);
         return std::nullopt;
     }
 
 private:
-    TemporaryTarget(int fd, fs::path path) : fd_(fd), path_(std::move(path)) {}
-    FileDescriptor fd_;
-    fs::path path_;
-    bool placed_ = false;
+    explicit TemporaryTarget(const fs::path& target) : target_(target), staged_(target) {}
+    static std::error_code lastError() { return {errno, std::generic_category()}; }
+    platform::Failure failure(const std::string& what, const std::error_code& error) const {
+        return {what + " " + target_.string() + ": " + error.message()};
+    }
+
+    fs::path target_;
+    platform::StagedFile staged_;
 };
 
 }  // namespace
@@ -133,7 +129,7 @@ platform::Expected<std::uint64_t> applyPatchFile(const fs::path& patch, const fs
     auto length = decodeDelta(patchFile->bytes(), oldFile->bytes(), **output, limits);
     if (!length) return length;
     // A patched program or library stays executable: the new file gets the old one's permissions.
-    if (auto failure = (*output)->place(target, oldFile->permissions())) return *failure;
+    if (auto failure = (*output)->place(oldFile->permissions())) return *failure;
     return length;
 }
 
