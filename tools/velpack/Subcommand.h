@@ -26,6 +26,7 @@ struct Subcommand {
 // One declaration per subcommand; each is defined in its own file.
 extern const Subcommand kHe2Command;
 extern const Subcommand kZipCommand;
+extern const Subcommand kPatchCommand;
 
 // True for "-h", "--help" and "help".
 bool isHelpRequest(std::string_view arg);

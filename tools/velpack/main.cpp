@@ -13,6 +13,7 @@ using velpack_tool::Subcommand;
 const Subcommand* const kSubcommands[] = {
     &velpack_tool::kHe2Command,
     &velpack_tool::kZipCommand,
+    &velpack_tool::kPatchCommand,
 };
 
 std::string allUsage() {

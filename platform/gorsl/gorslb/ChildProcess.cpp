@@ -1,7 +1,6 @@
 #include "platform/gorsl/gorslb/ChildProcess.h"
 
 #include <signal.h>
-#include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -11,8 +10,7 @@
 #include <thread>
 
 #include "platform/prefix/Prefix.h"
-
-extern char** environ;
+#include "platform/support/ChildProcess.h"
 
 namespace fs = std::filesystem;
 
@@ -36,31 +34,7 @@ std::optional<fs::path> tryWithExe(const std::string& name) {
 
 std::optional<pid_t> spawn(const fs::path& program, const std::vector<std::string>& arguments,
                            const ChildOptions& options) {
-    std::vector<std::string> strings{program.string()};
-    strings.insert(strings.end(), arguments.begin(), arguments.end());
-    std::vector<char*> argv;
-    for (auto& s : strings) argv.push_back(s.data());
-    argv.push_back(nullptr);
-
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    if (!options.workingDirectory.empty())
-        posix_spawn_file_actions_addchdir_np(&actions, options.workingDirectory.c_str());
-    posix_spawnattr_t attributes;
-    posix_spawnattr_init(&attributes);
-    sigset_t all, none;
-    sigfillset(&all);
-    sigemptyset(&none);
-    posix_spawnattr_setsigdefault(&attributes, &all);
-    posix_spawnattr_setsigmask(&attributes, &none);
-    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
-
-    pid_t pid = 0;
-    int failed = posix_spawn(&pid, program.c_str(), &actions, &attributes, argv.data(), environ);
-    posix_spawnattr_destroy(&attributes);
-    posix_spawn_file_actions_destroy(&actions);
-    if (failed != 0) return std::nullopt;
-    return pid;
+    return platform::spawnProcess(program, arguments, options.workingDirectory);
 }
 
 std::optional<int> statusOf(int status) {
