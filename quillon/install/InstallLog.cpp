@@ -44,12 +44,16 @@ void SetUpInstallLogFolder() {
     toollib::gorsla().CreateFolder(state.InstallLogFolder);
 }
 
-void WriteInstallLog(const std::string& text, const std::string& productKey) {
+std::string installLogPath(const std::string& productKey) {
     // The direct update never loads the page that sets the folder up; its log belongs in the
     // same place as every other run's.
     if (sharedRunState().InstallLogFolder.empty()) SetUpInstallLogFolder();
+    return sharedRunState().InstallLogFolder + "\\UpdateLog " + productKey + ".txt";
+}
+
+void WriteInstallLog(const std::string& text, const std::string& productKey) {
+    const std::string logFile = installLogPath(productKey);
     const std::string& folder = sharedRunState().InstallLogFolder;
-    const std::string logFile = folder + "\\UpdateLog " + productKey + ".txt";
     const std::string line = text + "\r\n";
     int error = appendToFile(platform::prefix::toNative(logFile).string(), line);
     if (error == ENOENT) {

@@ -37,11 +37,15 @@ std::string runHeader() {
 }  // namespace
 
 void RunInstallScript(const std::string& folder, const std::string& productKey) {
+    executeInstallRun(folder, productKey);
+}
+
+InstallRunOutcome executeInstallRun(const std::string& folder, const std::string& productKey) {
     const std::string script = folder + "\\" + kInstallScriptName;
     if (toollib::gorsla().FileExists(script) == platform::com::False) {
         forms::messageBox("Das Update lieferte keine Informationen zur automatischen Installation.",
                           forms::style::OkOnly | forms::style::Exclamation, "Update-Fehler");
-        return;
+        return InstallRunOutcome::ScriptMissing;
     }
     WriteInstallLog("", productKey);
     WriteInstallLog(runHeader(), productKey);
@@ -61,6 +65,7 @@ void RunInstallScript(const std::string& folder, const std::string& productKey) 
         }
     }
     toollib::gorslb().DeleteFile(script);
+    return CancelRequested ? InstallRunOutcome::Cancelled : InstallRunOutcome::Completed;
 }
 
 }  // namespace quillon

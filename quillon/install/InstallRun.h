@@ -15,6 +15,14 @@ namespace quillon {
 // The caller learns nothing of the outcome; RebootRequired of the shared run state may be set.
 void RunInstallScript(const std::string& folder, const std::string& productKey);
 
+// How a run ended, for programs that run scripts outside the wizard's pages.
+enum class InstallRunOutcome { ScriptMissing, Completed, Cancelled };
+// RunInstallScript, telling how the run ended.
+InstallRunOutcome executeInstallRun(const std::string& folder, const std::string& productKey);
+
+// InstallLogFolder + "\UpdateLog " + key + ".txt", the folder set up first when it is not yet.
+std::string installLogPath(const std::string& productKey);
+
 // Appends the text and CR LF to the product's log, InstallLogFolder + "\UpdateLog " + key +
 // ".txt", opening and closing the file for this one line so that it is on disk at once. When
 // InstallLogFolder is not set up yet it is set up first (the Common Files folder's
