@@ -8,10 +8,10 @@ namespace platform {
 
 namespace {
 // Windows-1252 0x80..0x9F; 0 where the code page has no character (kept as the C1 control).
-constexpr char16_t kHigh1252[32] = {
-    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
+constexpr char16_t kHigh1252[32] = {0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,
+                                    0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
 
 }  // namespace
 
@@ -43,30 +43,40 @@ std::string windows1252ToUtf8(std::string_view bytes) {
     return out;
 }
 
+namespace {
+// The Windows-1252 code of a character, or -1 when it has none.
+int windows1252Code(char32_t cp) {
+    if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) return static_cast<int>(cp);
+    if (cp < 0xA0) return kHigh1252[cp - 0x80] == 0 ? static_cast<int>(cp) : -1;
+    for (int k = 0; k < 32; ++k)
+        if (kHigh1252[k] == cp) return 0x80 + k;
+    return -1;
+}
+}  // namespace
+
 std::string utf8ToWindows1252(std::string_view text) {
     std::string out;
     out.reserve(text.size());
     for (std::size_t i = 0; i < text.size();) {
         char32_t cp = 0;
         std::size_t len = decodeUtf8At(text, i, cp);
-        if (len == 0) {
-            out += '?';
-            ++i;
-            continue;
-        }
+        int code = len == 0 ? -1 : windows1252Code(cp);
+        i += len == 0 ? 1 : len;
+        out += code < 0 ? '?' : static_cast<char>(code);
+    }
+    return out;
+}
+
+std::optional<std::string> utf8ToWindows1252Exact(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size();) {
+        char32_t cp = 0;
+        std::size_t len = decodeUtf8At(text, i, cp);
+        int code = len == 0 ? -1 : windows1252Code(cp);
+        if (code < 0) return std::nullopt;
         i += len;
-        if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) {
-            out += static_cast<char>(cp);
-            continue;
-        }
-        char mapped = '?';
-        for (int k = 0; k < 32; ++k)
-            if (kHigh1252[k] != 0 && kHigh1252[k] == cp) mapped = static_cast<char>(0x80 + k);
-        if (cp >= 0x80 && cp < 0xA0) {
-            bool defined = kHigh1252[cp - 0x80] != 0;
-            if (!defined) mapped = static_cast<char>(cp);
-        }
-        out += mapped;
+        out += static_cast<char>(code);
     }
     return out;
 }

@@ -11,6 +11,7 @@
 #include <velpack/Velpack.h>
 #include "platform/com/Error.h"
 #include "platform/com/Unknown.h"
+#include "platform/support/TextEncoding.h"
 #include "tests/he2/ReferenceCodec.h"
 #include "velpack/frame/Factories.h"
 #include "velpack/he2/CodeBook.h"
@@ -399,6 +400,40 @@ TEST(HuffmanCoding, LongInputsRoundTripThroughTheLookup) {
         const std::string forced = HuffmanEncode(text, Force::Yes);
         EXPECT_EQ(HuffmanDecode(forced), text) << distribution;
         EXPECT_EQ(HuffmanDecode(HuffmanEncode(text, Force::No)), text) << distribution;
+    }
+}
+
+TEST(CompressionAlgorithm, MembersCodeEachCharacterAsItsWindows1252Code) {
+    auto algorithm = compressionAlgorithm();
+    ASSERT_TRUE(algorithm);
+    // "é" is one symbol, 0xE9, and the source length counts characters: 40, not 80 bytes. The
+    // coded text is made of the characters of the codes: 0xE9 is "é" again, 0xFF "ÿ".
+    std::string e40;
+    for (int i = 0; i < 40; ++i) e40 += "\xC3\xA9";
+    const std::string y5 = "\xC3\xBF\xC3\xBF\xC3\xBF\xC3\xBF\xC3\xBF";
+    const std::string coded = "HE2\r3\r\xC3\xA9\x01\x01" + std::string(1, '\0') + "40\r" + y5;
+    EXPECT_EQ(algorithm->QuickCompress(e40, velpack::oviacHuffman), coded);
+    EXPECT_EQ(algorithm->QuickDecompress(coded, velpack::oviacHuffman), e40);
+
+    // Every character with a code comes back, the five unassigned codes (C1 controls) included.
+    std::string all;
+    for (int code = 0; code < 256; ++code) all += platform::windows1252ToUtf8(std::string(1, static_cast<char>(code)));
+    all += "Gr\xC3\xBC\xC3\x9F\x65 \xE2\x82\xAC \xE2\x80\x9E";  // "Grüße € „"
+    EXPECT_EQ(algorithm->QuickDecompress(algorithm->QuickCompress(all, velpack::oviacHuffman), velpack::oviacHuffman),
+              all);
+
+    // A character without a code is out of range for both members; other algorithms take any text.
+    for (const std::string text : {"\xE6\x97\xA5\xE6\x9C\xAC", "ok \xE2\x84\xA2\xE2\x80\x89", "\xC3"}) {
+        for (bool compress : {true, false}) {
+            try {
+                compress ? algorithm->QuickCompress(text, velpack::oviacHuffman)
+                         : algorithm->QuickDecompress(text, velpack::oviacHuffman);
+                ADD_FAILURE() << "no error for " << text;
+            } catch (const platform::com::Error& e) {
+                EXPECT_EQ(e.number(), platform::com::errc::Overflow) << text;
+            }
+        }
+        EXPECT_EQ(algorithm->QuickCompress(text, static_cast<velpack::OVImplAlgoConstants>(0)), text);
     }
 }
 
