@@ -75,7 +75,7 @@ struct Outcome {
     int status = -1;
     std::vector<std::string> log;  // the lines the run added, the install temp folder shown as {T}
     bool rebootRequired = false;
-    std::string boxes;  // standard output before the log: the boxes' titles and texts
+    std::string boxes;    // standard output before the log: the boxes' titles and texts
     std::string answers;  // standard error: "box STYLE "TITLE" -> ANSWER" per box
 };
 
@@ -122,6 +122,12 @@ const std::string kPatchNew = [] {
     const auto bytes = apatch_tests::edited(apatch_tests::Bytes(kPatchOld.begin(), kPatchOld.end()), 4'000, 42);
     return std::string(bytes.begin(), bytes.end());
 }();
+// An installed file the patch does not fit: one byte differs from kPatchOld.
+const std::string kOtherOld = [] {
+    std::string bytes = kPatchOld;
+    bytes[25'000] ^= 0x20;
+    return bytes;
+}();
 void placePatch(Scene& s, const std::string& installed) {
     writeAll(s.update / "old", kPatchOld);
     writeAll(s.update / "new", kPatchNew);
@@ -155,11 +161,14 @@ TEST(SharedFileCommands, ScriptsAgainstTheirLogLinesAndEffects) {
 
     const std::vector<Case> cases = {
         {"UPDATEDLL, target missing: installed through COPY and registered",
-         [&](Scene& s) { writeAll(s.update / "lib.dll", kNewer); }, updateDll, "",
+         [&](Scene& s) { writeAll(s.update / "lib.dll", kNewer); },
+         updateDll,
+         "",
          lines({{"--> DLL_Update:", "Installing shared file {T}\\lib.dll to C:\\Shared\\lib.dll (though copy)...",
                  "Copying {T}\\lib.dll to C:\\Shared\\lib.dll...", "Deleting source file:", "Deleting {T}\\lib.dll..."},
                 registered}),
-         false, {},
+         false,
+         {},
          [&](Scene& s, const Outcome&) {
              EXPECT_EQ(readAll(s / "drive_c/Shared/lib.dll"), kNewer);
              EXPECT_EQ(s.regsvr32CallsWhenThereAre(2), (std::vector<std::string>{kRegsvr32Call, kRegsvr32Call}));
@@ -169,13 +178,15 @@ TEST(SharedFileCommands, ScriptsAgainstTheirLogLinesAndEffects) {
              writeAll(s / "drive_c/Shared/lib.dll", kNewer);
              writeAll(s.update / "lib.dll", kOld);
          },
-         updateDll, "",
+         updateDll,
+         "",
          lines({{"--> DLL_Update:", "Updateing shared file C:\\Shared\\lib.dll with new file {T}\\lib.dll...",
                  "Existing file (C:\\Shared\\lib.dll) is newer or same (no update), but file will be re-registered "
                  "anyway",
                  "Deleting source file:", "Deleting {T}\\lib.dll..."},
                 registered}),
-         false, {},
+         false,
+         {},
          [&](Scene& s, const Outcome&) {
              EXPECT_EQ(readAll(s / "drive_c/Shared/lib.dll"), kNewer);
              EXPECT_EQ(s.regsvr32CallsWhenThereAre(2).size(), 2u);
@@ -185,11 +196,13 @@ TEST(SharedFileCommands, ScriptsAgainstTheirLogLinesAndEffects) {
              writeAll(s / "drive_c/Shared/lib.dll", kOld);
              writeAll(s.update / "lib.dll", sameVersionPlus);
          },
-         updateDll, "j\n",
+         updateDll,
+         "j\n",
          lines({{"--> DLL_Update:", "Updateing shared file C:\\Shared\\lib.dll with new file {T}\\lib.dll...",
                  "File version is the same; user prefers replacement.", "Update completed (file was not in use)"},
                 registered}),
-         false, {"box 36 \"Datei erneut installieren\" -> 6"},
+         false,
+         {"box 36 \"Datei erneut installieren\" -> 6"},
          [&](Scene& s, const Outcome& o) {
              EXPECT_EQ(readAll(s / "drive_c/Shared/lib.dll"), sameVersionPlus);
              EXPECT_NE(o.boxes.find("Datei erneut installieren\nDie Datei \"C:\\Shared\\lib.dll\" ist bereits "
@@ -203,34 +216,39 @@ TEST(SharedFileCommands, ScriptsAgainstTheirLogLinesAndEffects) {
              writeAll(s / "drive_c/Shared/lib.dll", kOld);
              writeAll(s.update / "lib.dll", sameVersionPlus);
          },
-         updateDll, "n\n",
+         updateDll,
+         "n\n",
          lines({{"--> DLL_Update:", "Updateing shared file C:\\Shared\\lib.dll with new file {T}\\lib.dll...",
                  "File version is the same; user chooses to skip.",
                  "Existing file (C:\\Shared\\lib.dll) is newer or same (no update), but file will be re-registered "
                  "anyway",
                  "Deleting source file:", "Deleting {T}\\lib.dll..."},
                 registered}),
-         false, {"box 36 \"Datei erneut installieren\" -> 7"},
+         false,
+         {"box 36 \"Datei erneut installieren\" -> 7"},
          [&](Scene& s, const Outcome&) { EXPECT_EQ(readAll(s / "drive_c/Shared/lib.dll"), kOld); }},
         {"UPDATEDLL, versions not comparable: told, then asked",
          [&](Scene& s) {
              writeAll(s / "drive_c/Shared/lib.dll", kUnversioned);
              writeAll(s.update / "lib.dll", kOld);
          },
-         updateDll, "n\n",
+         updateDll,
+         "n\n",
          lines({{"--> DLL_Update:", "Updateing shared file C:\\Shared\\lib.dll with new file {T}\\lib.dll...",
                  "File version is the same; user chooses to skip.",
                  "Existing file (C:\\Shared\\lib.dll) is newer or same (no update), but file will be re-registered "
                  "anyway",
                  "Deleting source file:", "Deleting {T}\\lib.dll..."},
                 registered}),
-         false, {"box 48 \"Versionsvergleich\" -> 1", "box 36 \"Datei erneut installieren\" -> 7"},
+         false,
+         {"box 48 \"Versionsvergleich\" -> 1", "box 36 \"Datei erneut installieren\" -> 7"},
          [&](Scene&, const Outcome& o) {
              EXPECT_TRUE(std::regex_search(
-                 o.boxes, std::regex("Versionsvergleich\nDie Versionen der Dateien\r\nC:\\\\Shared\\\\lib.dll\r\nund\r\n"
-                                     "C:\\\\windows\\\\temp\\\\[^\\\\]+\\\\lib.dll\r\nkonnte nicht verglichen werden. Es "
-                                     "wird angenommen, dass sie die gleiche Version besitzen. Sie können im nächsten "
-                                     "Dialogfeld die weitere Vorgehensweise bestimmen.\n")))
+                 o.boxes,
+                 std::regex("Versionsvergleich\nDie Versionen der Dateien\r\nC:\\\\Shared\\\\lib.dll\r\nund\r\n"
+                            "C:\\\\windows\\\\temp\\\\[^\\\\]+\\\\lib.dll\r\nkonnte nicht verglichen werden. Es "
+                            "wird angenommen, dass sie die gleiche Version besitzen. Sie können im nächsten "
+                            "Dialogfeld die weitere Vorgehensweise bestimmen.\n")))
                  << o.boxes;
          }},
         {"UPDATEDLL, two targets in use: replaced at the next start, registrations queued under two names",
@@ -242,12 +260,14 @@ TEST(SharedFileCommands, ScriptsAgainstTheirLogLinesAndEffects) {
              s.holdOpen(s / "drive_c/Shared/lib.dll");
              s.holdOpen(s / "drive_c/Shared/two.dll");
          },
-         updateDll + "UPDATEDLL C:\\Shared\\two.dll;%installtemp%\\two.dll\r\n", "",
+         updateDll + "UPDATEDLL C:\\Shared\\two.dll;%installtemp%\\two.dll\r\n",
+         "",
          {"--> DLL_Update:", "Updateing shared file C:\\Shared\\lib.dll with new file {T}\\lib.dll...",
           "Update done, but will need reboot", "File not installed yet -> registering will be queued until reboot",
           "--> DLL_Update:", "Updateing shared file C:\\Shared\\two.dll with new file {T}\\two.dll...",
           "Update done, but will need reboot", "File not installed yet -> registering will be queued until reboot"},
-         true, {},
+         true,
+         {},
          [&](Scene& s, const Outcome&) {
              EXPECT_EQ(readAll(s / "drive_c/Shared/lib.dll"), kOld);
              const auto queued = Scene::runOnceValues();
@@ -262,26 +282,38 @@ TEST(SharedFileCommands, ScriptsAgainstTheirLogLinesAndEffects) {
              EXPECT_EQ(readAll(s / "drive_c/Shared/lib.dll"), kNewer);
              EXPECT_EQ(readAll(s / "drive_c/Shared/two.dll"), kNewer);
          }},
-        {"UPDATEDLL, new file missing", [](Scene&) {}, updateDll, "",
-         {"--> DLL_Update:", "Error: source file ({T}\\lib.dll) not found"}, false, {},
+        {"UPDATEDLL, new file missing",
+         [](Scene&) {},
+         updateDll,
+         "",
+         {"--> DLL_Update:", "Error: source file ({T}\\lib.dll) not found"},
+         false,
+         {},
          [](Scene& s, const Outcome&) { EXPECT_FALSE(fs::exists(s / "drive_c/Shared/lib.dll")); }},
         {"UPDATEDLL, first installation whose copy fails: the new file is kept",
          [&](Scene& s) {
              fs::create_directories(s / "drive_c/Shared/lib.dll");  // a folder where the file should go
              writeAll(s / "drive_c/Data/lib.dll", kNewer);
          },
-         "UPDATEDLL C:\\Shared\\lib.dll;C:\\Data\\lib.dll\r\n", "",
+         "UPDATEDLL C:\\Shared\\lib.dll;C:\\Data\\lib.dll\r\n",
+         "",
          {"--> DLL_Update:", "Installing shared file C:\\Data\\lib.dll to C:\\Shared\\lib.dll (though copy)...",
           "Copying C:\\Data\\lib.dll to C:\\Shared\\lib.dll...",
           "...failed (because C:\\Shared\\lib.dll does not exist).",
           "Shared file not installed, so C:\\Data\\lib.dll is NOT deleted and nothing is registered."},
-         false, {},
+         false,
+         {},
          [&](Scene& s, const Outcome&) {
              EXPECT_EQ(readAll(s / "drive_c/Data/lib.dll"), kNewer);
              EXPECT_FALSE(fs::exists(s.regsvr32Calls));
          }},
-        {"REGDLL: regsvr32 through the shell and through the runner", [](Scene&) {},
-         "REGDLL C:\\Shared\\lib.dll\r\n", "", {"Registering file C:\\Shared\\lib.dll silently..."}, false, {},
+        {"REGDLL: regsvr32 through the shell and through the runner",
+         [](Scene&) {},
+         "REGDLL C:\\Shared\\lib.dll\r\n",
+         "",
+         {"Registering file C:\\Shared\\lib.dll silently..."},
+         false,
+         {},
          [&](Scene& s, const Outcome&) {
              EXPECT_EQ(s.regsvr32CallsWhenThereAre(2), (std::vector<std::string>{kRegsvr32Call, kRegsvr32Call}));
          }},
@@ -290,15 +322,17 @@ TEST(SharedFileCommands, ScriptsAgainstTheirLogLinesAndEffects) {
              writeAll(s / "drive_c/Data/settings.reg",
                       "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\Software\\Orvane\\Imported]\r\n\"Value\"=\"yes\"\r\n");
          },
-         "IMPORTREG C:\\Data\\settings.reg\r\n", "j\n",
-         {"Importing registry file C:\\Data\\settings.reg...", "Deleting registry file source:",
-          "Deleting C:\\Data\\settings.reg..."},
-         false, {},
+         "IMPORTREG C:\\Data\\settings.reg\r\n",
+         "j\n",
+         {"Importing registry file C:\\Data\\settings.reg...",
+          "Deleting registry file source:", "Deleting C:\\Data\\settings.reg..."},
+         false,
+         {},
          [](Scene& s, const Outcome& o) {
              EXPECT_FALSE(fs::exists(s / "drive_c/Data/settings.reg"));
              reg::RegistryStore::resetPrefixStore();
-             const auto value = reg::RegistryStore::forPrefix().value(reg::Hive::LocalMachine,
-                                                                      "Software\\Orvane\\Imported", "Value");
+             const auto value =
+                 reg::RegistryStore::forPrefix().value(reg::Hive::LocalMachine, "Software\\Orvane\\Imported", "Value");
              ASSERT_TRUE(value.has_value());
              EXPECT_EQ(value->text(), "yes");
              EXPECT_NE(o.boxes.find("C:\\Data\\settings.reg"), std::string::npos) << "regedit asked" << o.boxes;
@@ -308,8 +342,10 @@ TEST(SharedFileCommands, ScriptsAgainstTheirLogLinesAndEffects) {
              writeAll(s / "drive_c/Data/settings.reg",
                       "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\Software\\Orvane\\Imported]\r\n\"Value\"=\"yes\"\r\n");
          },
-         "IMPORTREG C:\\Data\\settings.reg\r\n", "n\n",
-         {"Importing registry file C:\\Data\\settings.reg...", "...failed (showing message)."}, false,
+         "IMPORTREG C:\\Data\\settings.reg\r\n",
+         "n\n",
+         {"Importing registry file C:\\Data\\settings.reg...", "...failed (showing message)."},
+         false,
          {"box 48 \"Fehler beim Import\" -> 1"},
          [](Scene& s, const Outcome& o) {
              EXPECT_TRUE(fs::exists(s / "drive_c/Data/settings.reg"));
@@ -320,10 +356,13 @@ TEST(SharedFileCommands, ScriptsAgainstTheirLogLinesAndEffects) {
                  << o.boxes;
          }},
         {"PATCH applied: the patch file is deleted",
-         [&](Scene& s) { placePatch(s, kPatchOld); }, "PATCH C:\\App\\data.bin;C:\\Data\\update.vcd\r\n", "",
+         [&](Scene& s) { placePatch(s, kPatchOld); },
+         "PATCH C:\\App\\data.bin;C:\\Data\\update.vcd\r\n",
+         "",
          {"Patch successfully applied to C:\\App\\data.bin", "Deleting patch module...",
           "Deleting C:\\Data\\update.vcd..."},
-         false, {},
+         false,
+         {},
          [&](Scene& s, const Outcome&) {
              EXPECT_EQ(readAll(s / "drive_c/App/data.bin"), kPatchNew);
              EXPECT_FALSE(fs::exists(s / "drive_c/Data/update.vcd"));
@@ -333,26 +372,34 @@ TEST(SharedFileCommands, ScriptsAgainstTheirLogLinesAndEffects) {
              placePatch(s, kPatchOld);
              s.holdOpen(s / "drive_c/App/data.bin");
          },
-         "PATCH C:\\App\\data.bin;C:\\Data\\update.vcd\r\n", "",
+         "PATCH C:\\App\\data.bin;C:\\Data\\update.vcd\r\n",
+         "",
          {"Patch successfully applied to C:\\App\\data.bin", "Deleting patch module...",
           "Deleting C:\\Data\\update.vcd..."},
-         true, {}, [&](Scene& s, const Outcome&) { EXPECT_EQ(readAll(s / "drive_c/App/data.bin"), kPatchOld); }},
+         true,
+         {},
+         [&](Scene& s, const Outcome&) { EXPECT_EQ(readAll(s / "drive_c/App/data.bin"), kPatchOld); }},
         {"PATCH failing: the patch file is deleted all the same, RebootRequired stays False",
-         [&](Scene& s) { placePatch(s, kPatchOld + "changed"); }, "PATCH C:\\App\\data.bin;C:\\Data\\update.vcd\r\n",
+         [&](Scene& s) { placePatch(s, kOtherOld); },
+         "PATCH C:\\App\\data.bin;C:\\Data\\update.vcd\r\n",
          "",
          {"Error: could not apply patch to C:\\App\\data.bin", "Deleting patch module...",
           "Deleting C:\\Data\\update.vcd..."},
-         false, {"box 48 \"Patch-Fehler\" -> 1"},
+         false,
+         {"box 48 \"Patch-Fehler\" -> 1"},
          [&](Scene& s, const Outcome& o) {
              EXPECT_FALSE(fs::exists(s / "drive_c/Data/update.vcd"));
              EXPECT_NE(o.boxes.find("Patch-Fehler\nDer Patch konnte nicht installiert werden."), std::string::npos);
          }},
         {"PATCH failing after REQUIREREBOOT: RebootRequired stays True",
-         [&](Scene& s) { placePatch(s, kPatchOld + "changed"); },
-         "REQUIREREBOOT\r\nPATCH C:\\App\\data.bin;C:\\Data\\update.vcd\r\n", "",
+         [&](Scene& s) { placePatch(s, kOtherOld); },
+         "REQUIREREBOOT\r\nPATCH C:\\App\\data.bin;C:\\Data\\update.vcd\r\n",
+         "",
          {"(system must be restarted after update has finished)", "Error: could not apply patch to C:\\App\\data.bin",
           "Deleting patch module...", "Deleting C:\\Data\\update.vcd..."},
-         true, {"box 48 \"Patch-Fehler\" -> 1"}, [](Scene&, const Outcome&) {}},
+         true,
+         {"box 48 \"Patch-Fehler\" -> 1"},
+         [](Scene&, const Outcome&) {}},
     };
 
     for (const auto& c : cases) {
