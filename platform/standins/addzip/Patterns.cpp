@@ -1,53 +1,23 @@
 #include "platform/standins/addzip/Patterns.h"
 
 #include "platform/support/TextCase.h"
-#include "platform/support/Utf8.h"
+#include "platform/support/Wildcard.h"
 
 namespace addzip {
 
 namespace {
-// Folded code points, separators made "/"; bytes that are not UTF-8 stand for themselves.
-std::u32string normalise(std::string_view text) {
-    std::string folded = platform::foldCase(text);
-    std::u32string out;
-    out.reserve(folded.size());
-    for (std::size_t i = 0; i < folded.size();) {
-        char32_t c = 0;
-        std::size_t n = platform::decodeUtf8At(folded, i, c);
-        if (n == 0) {
-            c = static_cast<unsigned char>(folded[i]);
-            n = 1;
-        }
-        out.push_back(c == U'\\' ? U'/' : c);
-        i += n;
-    }
+// Both separators as "/", without leading ones: names compare however they were written.
+std::string normalise(std::string_view path) {
+    std::string out(path);
+    for (char& c : out)
+        if (c == '\\') c = '/';
+    out.erase(0, out.find_first_not_of('/'));
     return out;
 }
 
-// Iterative matching with one backtrack point: linear in practice, never exponential.
-bool match(std::u32string_view p, std::u32string_view s) {
-    std::size_t pi = 0, si = 0, starP = std::u32string_view::npos, starS = 0;
-    while (si < s.size()) {
-        if (pi < p.size() && (p[pi] == U'?' || p[pi] == s[si])) {
-            ++pi;
-            ++si;
-        } else if (pi < p.size() && p[pi] == U'*') {
-            starP = pi++;
-            starS = si;
-        } else if (starP != std::u32string_view::npos) {
-            pi = starP + 1;
-            si = ++starS;
-        } else {
-            return false;
-        }
-    }
-    while (pi < p.size() && p[pi] == U'*') ++pi;
-    return pi == p.size();
-}
-
-std::u32string_view lastComponent(std::u32string_view path) {
-    std::size_t slash = path.rfind(U'/');
-    return slash == std::u32string_view::npos ? path : path.substr(slash + 1);
+std::string_view lastComponent(std::string_view path) {
+    std::size_t slash = path.rfind('/');
+    return slash == std::string_view::npos ? path : path.substr(slash + 1);
 }
 }  // namespace
 
@@ -64,27 +34,21 @@ std::vector<std::string> splitSpecs(std::string_view specs) {
     return out;
 }
 
-bool wildcardMatch(std::string_view pattern, std::string_view name) {
-    return match(normalise(pattern), normalise(name));
-}
-
 PatternList::PatternList(std::string_view specs) {
     for (const std::string& item : splitSpecs(specs)) {
-        std::u32string text = normalise(item);
-        while (!text.empty() && text.front() == U'/') text.erase(0, 1);
+        std::string text = normalise(item);
         // "*.*" means every file on Windows, names without a dot included.
-        if (text.size() >= 3 && text.ends_with(U"*.*")) text.resize(text.size() - 2);
-        bool whole = text.find(U'/') != std::u32string::npos;
+        if (text.size() >= 3 && text.ends_with("*.*")) text.resize(text.size() - 2);
+        bool whole = text.find('/') != std::string::npos;
         patterns_.push_back({std::move(text), whole});
     }
 }
 
 bool PatternList::matches(std::string_view path) const {
     if (patterns_.empty()) return false;
-    std::u32string name = normalise(path);
-    while (!name.empty() && name.front() == U'/') name.erase(0, 1);
+    std::string name = normalise(path);
     for (const Pattern& p : patterns_) {
-        if (match(p.text, p.wholePath ? std::u32string_view(name) : lastComponent(name))) return true;
+        if (platform::matchesWildcard(p.text, p.wholePath ? std::string_view(name) : lastComponent(name))) return true;
     }
     return false;
 }

@@ -1,5 +1,6 @@
-// File specification lists with the wildcards * and ?, matched the way Windows names compare
-// (case-insensitively). Part of platform/standins/addzip; depends on platform/support.
+// File specification lists with the wildcards * and ?, matched by the project's one wildcard
+// match (platform/support/Wildcard.h: case folded, ? one character). Part of
+// platform/standins/addzip; depends on platform/support.
 #pragma once
 
 #include <string>
@@ -11,13 +12,9 @@ namespace addzip {
 // Splits a specification text at "|", dropping blanks around each item and empty items.
 std::vector<std::string> splitSpecs(std::string_view specs);
 
-// True when `name` matches `pattern`: * any run of characters (separators included), ? one
-// character; letters compare without case; "\" and "/" are the same separator.
-bool wildcardMatch(std::string_view pattern, std::string_view name);
-
 // A list of patterns that select archive entries or found files. A pattern without a separator
 // is matched against the last component of the path, one with a separator against the whole
-// path ("/"-separated, no leading separator).
+// path; "\\" and "/" are the same separator, and * runs across separators.
 class PatternList {
 public:
     PatternList() = default;
@@ -28,7 +25,7 @@ public:
 
 private:
     struct Pattern {
-        std::u32string text;
+        std::string text;
         bool wholePath;
     };
     std::vector<Pattern> patterns_;

@@ -21,6 +21,7 @@
 #include "platform/standins/addzip/EntryNames.h"
 #include "platform/standins/addzip/Messages.h"
 #include "platform/standins/addzip/Patterns.h"
+#include "platform/support/Wildcard.h"
 
 namespace addzip {
 
@@ -36,10 +37,6 @@ std::int16_t countResult(std::size_t count) {
 
 std::int16_t errorResult(const MessageWriter& writer) {
     return static_cast<std::int16_t>(-writer.firstError());
-}
-
-bool hasWildcard(std::string_view text) {
-    return text.find_first_of("*?") != std::string_view::npos;
 }
 
 std::string localDate(std::time_t t, const char* format) {
@@ -177,7 +174,7 @@ public:
         // Relative structure keeps a relative path as it was given (a rooted one starts below
         // its folder): "sub/f.txt" is stored as "sub/f.txt", never as "./sub/f.txt".
         bool asGiven = settings_.structure == Structure::Relative && !isRootedPath(spec);
-        if (!hasWildcard(pattern) && fs::is_directory(native, ec)) {
+        if (!platform::hasWildcard(pattern) && fs::is_directory(native, ec)) {
             // A folder named as such: its files, stored below its own name.
             folder = native;
             directoryText = spec;
@@ -190,7 +187,7 @@ public:
         writer_.send(MessageCode::Searching, {pattern, directoryText});
         std::size_t before = files_.size();
         walk(folder, prefix, PatternList(pattern));
-        if (files_.size() == before && !hasWildcard(pattern) && !fs::exists(native, ec))
+        if (files_.size() == before && !platform::hasWildcard(pattern) && !fs::exists(native, ec))
             writer_.error(spec, AddZipCode::FileUnreadable);
     }
 
