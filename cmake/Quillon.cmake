@@ -34,31 +34,58 @@ endfunction()
 
 # Every target sees the repository root as its include root: #include "platform/com/Error.h".
 function(quillon_target name)
-  target_include_directories(${name} PUBLIC $<BUILD_INTERFACE:${PROJECT_SOURCE_DIR}>
-                                            $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}/quillon>)
+  target_include_directories(${name} PUBLIC $<BUILD_INTERFACE:${PROJECT_SOURCE_DIR}>)
   target_link_libraries(${name} PRIVATE quillon_warnings)
 endfunction()
 
-# A shared library of the platform or the component, installed to lib/.
+set(QUILLON_RUNTIME_LIBRARIES platform_support platform_prefix platform_registry platform_com)
+
+# A private shared library of the platform, installed to lib/quillon/ as libquillon-<room>.so
+# with a version: its generic target name (platform_com) never reaches the library folder.
 function(quillon_library name)
   add_library(${name} SHARED ${ARGN})
   quillon_target(${name})
-  install(TARGETS ${name} LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR})
+  string(REGEX REPLACE "^platform_" "" room ${name})
+  string(REPLACE "_" "-" room ${room})
+  set_target_properties(${name} PROPERTIES
+    OUTPUT_NAME quillon-${room}
+    VERSION ${PROJECT_VERSION} SOVERSION ${PROJECT_VERSION_MAJOR}
+    INSTALL_RPATH "$ORIGIN")
+  # The component runtime chain is what outside programs of Velpack link; only it is exported.
+  if(name IN_LIST QUILLON_RUNTIME_LIBRARIES)
+    set_target_properties(${name} PROPERTIES EXPORT_NAME ${room})
+    install(TARGETS ${name} EXPORT VelpackTargets LIBRARY DESTINATION ${QUILLON_PRIVATE_LIBDIR})
+  else()
+    install(TARGETS ${name} LIBRARY DESTINATION ${QUILLON_PRIVATE_LIBDIR} NAMELINK_SKIP)
+  endif()
 endfunction()
 
 # A server library: loaded by path through the registry, never linked against.
 function(quillon_server_library name)
   add_library(${name} MODULE ${ARGN})
-  set_target_properties(${name} PROPERTIES PREFIX "" SUFFIX ".so")
+  set_target_properties(${name} PROPERTIES PREFIX "" SUFFIX ".so" INSTALL_RPATH "$ORIGIN")
   quillon_target(${name})
   target_link_options(${name} PRIVATE -Wl,--no-undefined)
-  install(TARGETS ${name} LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR})
+  install(TARGETS ${name} LIBRARY DESTINATION ${QUILLON_PRIVATE_LIBDIR})
 endfunction()
 
+# A program for users, installed to bin/.
 function(quillon_program name)
   add_executable(${name} ${ARGN})
   quillon_target(${name})
   install(TARGETS ${name} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+endfunction()
+
+# A stand-in for a program of the host system (regedit, regsvr32). Its name would clash in
+# bin/, so it lives in libexec/quillon/; the prefix places it under its Windows name.
+function(quillon_standin_program name)
+  add_executable(${name} ${ARGN})
+  quillon_target(${name})
+  file(RELATIVE_PATH to_libs /${QUILLON_STANDIN_DIR} /${QUILLON_PRIVATE_LIBDIR})
+  set_target_properties(${name} PROPERTIES
+    RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR}/${QUILLON_STANDIN_DIR}
+    INSTALL_RPATH "$ORIGIN/${to_libs}")
+  install(TARGETS ${name} RUNTIME DESTINATION ${QUILLON_STANDIN_DIR})
 endfunction()
 
 # Adds every folder below the current one that has a CMakeLists.txt of its own.

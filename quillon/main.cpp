@@ -4,9 +4,19 @@
 
 #include "platform/forms/choice/HostChoice.h"
 #include "platform/prefix/Prefix.h"
+#include "platform/support/StandardOptions.h"
 #include "quillon/ModMain.h"
 
+namespace {
+constexpr const char* kUsage =
+    "usage: quillon                        the interactive wizard\n"
+    "       quillon s PRODUCTKEY           search-only run for one product\n"
+    "       quillon u PRODUCTKEY TYPE DATA direct update of one named update (type 1 archive, 2 web page)\n"
+    "The prefix is $QUILLON_PREFIX (see quillon-prefix where); QUILLON_UI=console forces the console host.\n";
+}  // namespace
+
 int main(int argc, char** argv) {
+    if (auto status = platform::answerStandardOptions(argc, argv, "quillon", kUsage)) return *status;
     std::string commandLine;
     for (int i = 1; i < argc; ++i) {
         if (i > 1) commandLine += ' ';

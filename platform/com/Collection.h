@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/com/Unknown.h"
+#include "Unknown.h"
 
 namespace platform::com {
 

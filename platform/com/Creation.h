@@ -7,8 +7,8 @@
 #include <optional>
 #include <string_view>
 
-#include "platform/com/Error.h"
-#include "platform/com/Unknown.h"
+#include "Error.h"
+#include "Unknown.h"
 
 namespace platform::com {
 

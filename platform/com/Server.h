@@ -8,7 +8,7 @@
 #include <filesystem>
 #include <span>
 
-#include "platform/com/Unknown.h"
+#include "Unknown.h"
 
 namespace platform::com {
 

@@ -14,7 +14,7 @@
 #include <cstdint>
 #include <utility>
 
-#include "platform/com/Guid.h"
+#include "Guid.h"
 
 namespace platform::com {
 

@@ -120,7 +120,7 @@ TEST_F(Programs, RunnerIsTrueOnlyForStatusZero) {
 TEST_F(Programs, RunsTheRegsvr32StandInOfTheSystemFolder) {
     // What REGDLL runs: the stand-in that quillon-prefix init placed, on a real server library.
     const std::string regsvr32 = system->SpecialFolder(37, 0, 0) + "\\regsvr32.exe";
-    const fs::path library = testing_support::program("../lib/Gorsla.so").lexically_normal();
+    const fs::path library = std::filesystem::path(QUILLON_LIB_DIR) / "Gorsla.so";
     EXPECT_EQ(runner->Run(regsvr32, 0, 1, 0, "/s \"" + library.string() + "\"", 4, 3, 2), True);
     EXPECT_EQ(runner->Run(regsvr32, 0, 1, 0, "/s \"C:\\missing.dll\"", 4, 3, 2), False);
 }

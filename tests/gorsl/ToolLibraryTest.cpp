@@ -48,7 +48,7 @@ TEST_F(ToolLibrary, PassesCreationErrorsOnAndTriesAgainLater) {
     }
     EXPECT_NO_THROW(toollib::gorsla());  // the other library is not affected
 
-    const auto library = testing_support::program("../lib/Gorslb.so").lexically_normal();
+    const auto library = std::filesystem::path(QUILLON_LIB_DIR) / "Gorslb.so";
     ASSERT_EQ(testing_support::runProgram(testing_support::program("regsvr32"), {"/s", library.string()}).status, 0);
     EXPECT_EQ(toollib::gorslb().Ready(), platform::com::True);
 }

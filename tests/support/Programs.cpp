@@ -17,7 +17,10 @@ namespace fs = std::filesystem;
 
 namespace testing_support {
 
-fs::path program(const std::string& name) { return fs::path(QUILLON_BIN_DIR) / name; }
+fs::path program(const std::string& name) {
+    const fs::path standIn = fs::path(QUILLON_STANDIN_DIR) / name;
+    return fs::exists(standIn) ? standIn : fs::path(QUILLON_BIN_DIR) / name;
+}
 
 fs::path selfExecutable() { return fs::read_symlink("/proc/self/exe"); }
 

@@ -8,7 +8,7 @@
 
 namespace testing_support {
 
-// A program of the build tree's bin/ folder.
+// A program of the build tree: bin/, or libexec/quillon/ for the stand-ins regedit and regsvr32.
 std::filesystem::path program(const std::string& name);
 
 struct ProgramResult {

@@ -12,6 +12,7 @@
 #include "platform/prefix/Prefix.h"
 #include "platform/registry/RegistryStore.h"
 #include "platform/support/ProgramLocation.h"
+#include "platform/support/StandardOptions.h"
 #include "tools/common/Spawn.h"
 #include "tools/quillon-prefix/Boot.h"
 
@@ -23,12 +24,13 @@ namespace {
 constexpr const char* kBaseKey = "Software\\Orvane\\Software Updates";
 constexpr const char* kServerLibraries[] = {"Gorsla.so", "Gorslb.so", "Gorsld.so", "Velpack.so"};
 
+constexpr const char* kUsage =
+    "usage: quillon-prefix init [DIR]   make a prefix (default: $QUILLON_PREFIX or the user's default)\n"
+    "       quillon-prefix where        print the prefix and its special folders\n"
+    "       quillon-prefix boot         replace the files and run the RunOnce commands queued for the next start\n";
+
 int usage() {
-    std::fprintf(stderr,
-                 "usage: quillon-prefix init [DIR]   make a prefix (default: $QUILLON_PREFIX or the user's default)\n"
-                 "       quillon-prefix where        print the prefix and its special folders\n"
-                 "       quillon-prefix boot         replace the files and run the RunOnce commands queued for the "
-                 "next start\n");
+    std::fputs(kUsage, stderr);
     return 1;
 }
 
@@ -61,12 +63,12 @@ int init(const fs::path& dir) {
             return fail(e.what());
         }
     }
-    const fs::path bin = platform::executableDirectory();
-    const fs::path regsvr32 = bin / "regsvr32";
+    const fs::path standIns = platform::standInDirectory();
+    const fs::path regsvr32 = standIns / "regsvr32";
     try {
         placeStandIn(regsvr32, prefix::nativePath(prefix::Folder::System) / "regsvr32.exe");
-        if (fs::exists(bin / "regedit"))
-            placeStandIn(bin / "regedit", prefix::nativePath(prefix::Folder::Windows) / "regedit.exe");
+        if (fs::exists(standIns / "regedit"))
+            placeStandIn(standIns / "regedit", prefix::nativePath(prefix::Folder::Windows) / "regedit.exe");
     } catch (const fs::filesystem_error& e) {
         return fail("cannot place the stand-in programs: " + std::string(e.what()));
     }
@@ -94,6 +96,7 @@ int where() {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (auto status = platform::answerStandardOptions(argc, argv, "quillon-prefix", kUsage)) return *status;
     std::vector<std::string> args(argv + 1, argv + argc);
     if (args.empty()) return usage();
     try {

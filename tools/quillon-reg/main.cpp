@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/support/StandardOptions.h"
 #include "platform/prefix/Prefix.h"
 #include "platform/registry/FullKeyPath.h"
 #include "platform/registry/RegFile.h"
@@ -325,6 +326,7 @@ int exportKey(reg::RegistryStore& store, const CommandLine& line) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (auto status = platform::answerStandardOptions(argc, argv, "quillon-reg", kUsage)) return *status;
     std::vector<std::string> args(argv + 1, argv + argc);
     if (args.empty()) {
         std::fputs(kUsage, stderr);

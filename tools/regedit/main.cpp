@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/support/StandardOptions.h"
 #include "platform/prefix/Prefix.h"
 #include "platform/registry/FullKeyPath.h"
 #include "platform/registry/RegFile.h"
@@ -25,9 +26,9 @@ namespace {
 
 constexpr const char* kTitle = "Registrierungs-Editor";
 constexpr const char* kUsage =
-    "Aufruf: regedit [/s] DATEI...   importiert .reg-Dateien (/s: ohne Rückfrage und Meldung)\n"
-    "        regedit /e DATEI [SCHLÜSSEL]   exportiert einen Schlüssel (ohne SCHLÜSSEL alles)\n"
-    "        regedit /a DATEI [SCHLÜSSEL]   exportiert im Format REGEDIT4";
+    "Usage: regedit [/s] FILE...     imports .reg files (/s: without asking and reporting)\n"
+    "       regedit /e FILE [KEY]    exports a key (without KEY, everything)\n"
+    "       regedit /a FILE [KEY]    exports in the REGEDIT4 format";
 
 enum class Mode { Import, Export, ExportRegedit4 };
 enum class Silence { Ask, Silent };
@@ -152,5 +153,6 @@ int run(int argc, char** argv) {
 }
 
 int main(int argc, char** argv) {
+    if (auto status = platform::answerStandardOptions(argc, argv, "regedit", kUsage)) return *status;
     return tools::runWithMessageBoxes(argc, argv, kTitle, [&] { return run(argc, argv); });
 }

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <string>
 
+#include "platform/support/StandardOptions.h"
 #include "platform/com/Server.h"
 #include "platform/prefix/Prefix.h"
 #include "platform/support/TextCase.h"
@@ -14,9 +15,10 @@
 namespace {
 constexpr const char* kTitle = "RegSvr32";
 
+constexpr const char* kUsage = "Usage: regsvr32 [/s] [/u] FILE\n  /u  unregister the server\n  /s  silent; no message box";
+
 int usage() {
-    tools::report(kTitle, "Usage: regsvr32 [/s] [/u] FILE\n  /u  unregister the server\n  /s  silent; no message box",
-                  tools::ReportKind::Error, true);
+    tools::report(kTitle, kUsage, tools::ReportKind::Error, true);
     return 1;
 }
 
@@ -74,5 +76,6 @@ int run(int argc, char** argv) {
 }
 
 int main(int argc, char** argv) {
+    if (auto status = platform::answerStandardOptions(argc, argv, "regsvr32", kUsage)) return *status;
     return tools::runWithMessageBoxes(argc, argv, kTitle, [&] { return run(argc, argv); });
 }

@@ -2,8 +2,10 @@
 // goes to it. A subcommand is one file and one row in kSubcommands below.
 #include <cstdio>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "platform/support/StandardOptions.h"
 #include "tools/velpack/Subcommand.h"
 
 namespace {
@@ -27,6 +29,8 @@ std::string allUsage() {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 2 && std::string_view(argv[1]) == "--version")
+        return *platform::answerStandardOptions(argc, argv, "velpack", {});
     std::vector<std::string> args(argv + 1, argv + argc);
     if (args.empty()) return velpack_tool::usageError("missing subcommand", allUsage());
     if (velpack_tool::isHelpRequest(args[0])) return velpack_tool::printUsage(allUsage());

@@ -1,7 +1,9 @@
 // Velpack, the compression component: its five classes, their default and event interfaces
 // with the members in interface order, and the enumerations of its type library.
-// Clients create the classes through the component runtime by ProgID ("Velpack.ZIPFile")
-// and hold them as these interfaces. Depends on platform/com only.
+// Clients create the classes through the component runtime by ProgID
+// (platform::com::createObject<velpack::IZIPFile>("Velpack.ZIPFile")) and hold them as these
+// interfaces. Depends on platform/com only; installed, the runtime's headers sit beside this one
+// (velpack/platform/com/), so <velpack/Velpack.h> is the one include an outside program needs.
 //
 // The default interface of class X is named _X in the type library and IX here; its event
 // interface __X is IXEvents (C++ reserves names that begin with an underscore and a capital).
@@ -12,6 +14,7 @@
 
 #include "platform/com/Collection.h"
 #include "platform/com/Conversion.h"
+#include "platform/com/Creation.h"
 #include "platform/com/Events.h"
 #include "platform/com/Unknown.h"
 
