@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/support/StandardOptions.h"
 #include "platform/prefix/Prefix.h"
 #include "quillon/install/InstallRun.h"
 #include "quillon/install/RunState.h"
@@ -128,6 +129,7 @@ int run(const fs::path& folder, const std::string& productKey) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (auto status = platform::answerStandardOptions(argc, argv, "quillon-script", kHelp)) return *status;
     std::vector<std::string> args(argv + 1, argv + argc);
     if (args.empty()) return usage();
     if (args[0] == "--help" || args[0] == "-h") {
