@@ -141,8 +141,8 @@ std::string missingWritePermission(const std::filesystem::path& path) {
             if (::access(companion.c_str(), F_OK) == 0 && ::access(companion.c_str(), W_OK) != 0) what = companion;
         }
     }
-    return "cannot change the registry of the prefix " + folder.string() + ": " + userName() +
-           " has no write permission on " + what;
+    return "cannot change the registry of the prefix " + folder.string() + ": no write permission for user " +
+           userName() + " on " + what;
 }
 }  // namespace
 

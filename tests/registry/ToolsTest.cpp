@@ -407,7 +407,7 @@ TEST(ReadOnlyPrefix, OtherUsersReadItAndAreToldWhyTheyCannotWrite) {
     EXPECT_NE(read.out.find("v    REG_SZ    lesbar"), std::string::npos) << read.out;
 
     const std::string refusal = "cannot change the registry of the prefix " + root.string() +
-                                ": nobody has no write permission on the registry store " +
+                                ": no write permission for user nobody on the registry store " +
                                 (root / "registry.db").string();
     auto added = asNobody("quillon-reg", {"add", "HKLM\\Software\\Ro", "/v", "w", "/d", "x", "/f"});
     EXPECT_EQ(added.status, 1);
