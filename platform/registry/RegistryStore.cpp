@@ -157,7 +157,17 @@ Expected<RegistryStore> RegistryStore::open(const std::filesystem::path& path) {
     }
     try {
         RegistryStore store(path, db);
-        if (sqlite3_db_readonly(db, "main") == 1) store.readOnlyReason_ = missingWritePermission(path);
+        if (sqlite3_db_readonly(db, "main") == 1) {
+            store.readOnlyReason_ = missingWritePermission(path);
+            // A reader cannot make the WAL's shared-memory file in a folder it may not write; a
+            // store whose writers removed it (older versions did on their last close) cannot
+            // be read until one of them writes again.
+            const std::string shm = path.string() + "-shm";
+            if (::access(shm.c_str(), F_OK) != 0)
+                return Failure{"cannot open registry store " + path.string() + ": it is read-only for user " +
+                               userName() + " and " + shm + " is missing; any change to the registry by a user " +
+                               "who may write " + path.parent_path().string() + " makes it"};
+        }
         store.ensureSchema();
         return store;
     } catch (const StoreError& e) {

@@ -416,6 +416,13 @@ TEST(ReadOnlyPrefix, OtherUsersReadItAndAreToldWhyTheyCannotWrite) {
     EXPECT_EQ(imported.status, 1);
     EXPECT_NE(imported.err.find(refusal), std::string::npos) << imported.err;
 
+    // Without the WAL files, which only a writer can make, reading fails and says so.
+    fs::rename(root / "registry.db-shm", root / "kept-shm");
+    auto unreadable = asNobody("quillon-reg", {"query", "HKLM\\Software\\Ro", "/v", "v"});
+    EXPECT_EQ(unreadable.status, 1);
+    EXPECT_NE(unreadable.err.find("registry.db-shm is missing"), std::string::npos) << unreadable.err;
+    fs::rename(root / "kept-shm", root / "registry.db-shm");
+
     auto store = RegistryStore::open(root / "registry.db");
     ASSERT_TRUE(store) << store.error();
     EXPECT_FALSE(store->value(LM, "Software\\Ro", "w").has_value());
