@@ -12,8 +12,9 @@
 //    followed, as the caller spelled it) and every step works relative to it.
 //  - StagedFile(directoryFd, leaf): every step is openat/renameat/unlinkat below a folder the
 //    caller has opened itself (for example with O_NOFOLLOW, one component at a time); nothing
-//    outside that folder is ever touched. This is the form for the safe extractor of addzip:
-//    open the entry's folder, stage the entry with this, write, commit(Overwrite::...).
+//    outside that folder is ever touched. This is the form for the safe extractor
+//    (platform/standins/extract): open the entry's folder, stage the entry with this, write,
+//    commit(Overwrite::...).
 // Part of platform/support; depends on the standard library and POSIX.
 #pragma once
 
