@@ -23,7 +23,7 @@ struct Geometry {
     friend bool operator==(const Geometry&, const Geometry&) = default;
 };
 
-enum class ControlKind { Label, CommandButton, ListView, TextBox, Line, Image };
+enum class ControlKind { Label, CommandButton, ListView, TextBox, Line, Image, ProgressBar };
 
 // What changed, for the host that draws the control. `item` names the 1-based row for the
 // item changes, 0 otherwise.
@@ -38,7 +38,8 @@ enum class Change {
     Items,
     ItemText,
     ItemChecked,
-    Selection
+    Selection,
+    Progress
 };
 
 class Control {

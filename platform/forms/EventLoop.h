@@ -14,4 +14,9 @@ void post(std::function<void()> task);
 // queued before the call. An error raised by one of them reaches the caller.
 void doEvents();
 
+// Lets the host draw what has changed, for long work on the GUI thread that wants its
+// progress seen: takes no user input and runs no queued task, so nothing can happen to the
+// forms meanwhile.
+void repaint();
+
 }  // namespace platform::forms

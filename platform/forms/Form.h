@@ -14,6 +14,7 @@
 #include "platform/forms/Control.h"
 #include "platform/forms/Controls.h"
 #include "platform/forms/ListView.h"
+#include "platform/forms/ProgressBar.h"
 
 namespace platform::forms {
 

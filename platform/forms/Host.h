@@ -33,6 +33,8 @@ public:
 
     // DoEvents: handle the host's own pending events once, without waiting.
     virtual void processEvents() {}
+    // Repaint: draw pending changes without taking user input or running the model's queue.
+    virtual void repaint() {}
     // Waits for input and runs events (the model's queue included) until done() is true, or
     // returns earlier when nothing could ever make it true (no visible form, nothing queued).
     virtual void runUntil(const std::function<bool()>& done) = 0;

@@ -84,6 +84,10 @@ void doEvents() {
     rt.rethrowUnwinding();
 }
 
+void repaint() {
+    Runtime::get().currentHost().repaint();
+}
+
 namespace hosting {
 
 bool runPendingEvents() {

@@ -272,4 +272,14 @@ struct IInternetClient : Unknown {
     virtual void Close() = 0;
 };
 
+// The Internet client's events; the client is an event source (platform::com::IEventSource).
+// Raised inside GetFile, on the caller's thread, while the file arrives.
+struct IInternetClientEvents : Unknown {
+    static constexpr Guid iid = Guid::literal("6B0D2A41-93C4-4E6F-A1D2-7E3B5C9F0A17");
+    // Bytes of the file received so far, and the file's size when the server told it (else
+    // 0). Raised when either has changed. An error it throws ends the transfer as failed and
+    // reaches the caller of GetFile.
+    virtual void Progress(std::int64_t bytesReceived, std::int64_t bytesTotal) = 0;
+};
+
 }  // namespace gorsl

@@ -1,6 +1,7 @@
 #include "quillon/discovery/ServerAccess.h"
 
 #include "platform/com/Conversion.h"
+#include "platform/com/Events.h"
 #include "platform/forms/MessageBox.h"
 #include "quillon/ModMain.h"
 #include "quillon/toollib/ToolLibrary.h"
@@ -32,7 +33,7 @@ void ShowInternetError(const std::string& errorText) {
 }
 
 bool DownloadFile(const std::string& productKey, const std::string& remoteFile, const std::string& localPath,
-                  platform::TransferKind kind) {
+                  platform::TransferKind kind, gorsl::IInternetClientEvents* progress) {
     auto& gorslb = toollib::gorslb();
     const std::string base = kBaseKey;
     const std::string server =
@@ -45,6 +46,9 @@ bool DownloadFile(const std::string& productKey, const std::string& remoteFile, 
     const std::string password = gorslb.RegistryRead(toollib::HKEY_LOCAL_MACHINE, serverKey, "Password", "");
 
     auto client = toollib::makeInternetClient();
+    if (progress)
+        if (auto source = platform::com::queryAs<platform::com::IEventSource>(client.get()))
+            source->advise(gorsl::IInternetClientEvents::iid, progress);
     if (client->Open(kProgramTitle, kDirectAccess, "", 0) == False) {
         showFailure("Update fehlgeschlagen: Internet-Funktionen nicht verf\xC3\xBCgbar.");
         return false;

@@ -8,15 +8,19 @@
 
 #include "platform/support/TransferBounds.h"
 
+namespace gorsl {
+struct IInternetClientEvents;
+}
+
 namespace quillon {
 
 // After true the file was fetched and exists at the local path (Windows-style). After false
 // the user has been told why; a file that was at the local path is gone when the failure
 // came after the change of directory, untouched when it came before.
 // `kind` chooses the transfer bounds (platform/support/TransferBounds.h); a transfer beyond
-// them fails like any other.
+// them fails like any other. `progress`, when given, hears how far the transfer has come.
 bool DownloadFile(const std::string& productKey, const std::string& remoteFile, const std::string& localPath,
-                  platform::TransferKind kind);
+                  platform::TransferKind kind, gorsl::IInternetClientEvents* progress = nullptr);
 
 // The Internet client's error text in a message box titled "Fehler".
 void ShowInternetError(const std::string& errorText);

@@ -173,6 +173,29 @@ TEST(ConsoleHost, LabelChangesPrintAsProgressLinesOnlyWhileVisible) {
     EXPECT_EQ(console.out.str(), "== Suche ==\ngeladen\nProdukt A\nimmer noch unsichtbar\nBeschreibung\n");
 }
 
+TEST(ConsoleHost, ProgressBarsGoToStandardErrorWithTheirPercentageOnlyWhileShown) {
+    Console console("");
+    Form form("frmDownloadProgress");
+    form.setCaption("Quillon");
+    auto& bar = form.add<ProgressBar>("prgProgress");
+    form.load();
+    bar.begin("vorher", 10);  // loaded, not shown: nothing
+    form.show();
+    bar.begin("Herunterladen: a.zip", 2048);
+    bar.setProgress(2048, 2048);
+    bar.begin("Entpacken: a.zip", 4096);
+    bar.setProgress(1024, 4096);
+    form.hide();  // ends the phase with its last state
+    bar.setProgress(4096, 4096);
+    form.unload();
+    EXPECT_EQ(console.out.str(), "== Quillon ==\n");
+    EXPECT_EQ(console.err.str(),
+              "Herunterladen: a.zip: 0 Bytes von 2,0 KB (0 %)\n"
+              "Herunterladen: a.zip: 2,0 KB von 2,0 KB (100 %)\n"
+              "Entpacken: a.zip: 0 Bytes von 4,0 KB (0 %)\n"
+              "Entpacken: a.zip: 1,0 KB von 4,0 KB (25 %)\n");
+}
+
 TEST(ConsoleHost, AtEndOfInputAWaitingFormGetsDefaultThenCancelThenIsClosed) {
     struct Case {
         const char* what;

@@ -3,11 +3,14 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "platform/forms/EventLoop.h"
 #include "platform/forms/Form.h"
+#include "platform/forms/Host.h"
 #include "platform/forms/MessageBox.h"
 #include "platform/forms/Program.h"
 #include "platform/forms/UserInput.h"
@@ -454,6 +457,65 @@ TEST(TestHostActions, RunAtShowOrAfterActivation) {
         form.show();
     });
     EXPECT_THAT(journal, ElementsAre("frmA:load", "at show", "frmA:activate", "after activation", "frmA:unload"));
+}
+
+TEST(FormProgressBar, TellsBytesOfTheWholeAndAPercentageThatNeverPassesOneHundred) {
+    struct Case {
+        std::int64_t value, maximum;
+        std::optional<int> percent;
+        const char* text;
+    } cases[] = {
+        {0, 0, std::nullopt, "0 Bytes"},
+        {1, 0, std::nullopt, "1 Byte"},
+        {1536, 0, std::nullopt, "1,5 KB"},
+        {0, 2048, 0, "0 Bytes von 2,0 KB (0 %)"},
+        {2047, 2048, 99, "2,0 KB von 2,0 KB (99 %)"},  // short of the whole is not done
+        {1048575, 1048576, 99, "1,0 MB von 1,0 MB (99 %)"},
+        {3 * 1048576, 3 * 1048576, 100, "3,0 MB von 3,0 MB (100 %)"},
+        {5000, 1000, 100, "4,9 KB von 1000 Bytes (100 %)"},  // more than announced
+        {-5, -1, std::nullopt, "0 Bytes"},
+        {INT64_MAX - 1, INT64_MAX, 99, "8,0 EB von 8,0 EB (99 %)"},
+    };
+    Form form("frmProgress");
+    auto& bar = form.add<ProgressBar>("prgProgress");
+    for (const auto& c : cases) {
+        bar.setProgress(c.value, c.maximum);
+        EXPECT_EQ(bar.percent(), c.percent) << c.value << " of " << c.maximum;
+        EXPECT_EQ(bar.progressText(), c.text) << c.value << " of " << c.maximum;
+    }
+}
+
+TEST(FormProgressBar, BeginIsOneChangeForTheHostAndUnloadResetsTheBar) {
+    std::vector<std::string> seen;
+    struct Watch : Host {
+        std::vector<std::string>& seen;
+        explicit Watch(std::vector<std::string>& s) : seen(s) {}
+        void controlChanged(Control& c, Change change, int) override {
+            auto& bar = static_cast<ProgressBar&>(c);
+            seen.push_back(std::to_string(static_cast<int>(change)) + " " + bar.text() + " " + bar.progressText());
+        }
+        int messageBox(const MessageBoxRequest&) override { return 0; }
+        void runUntil(const std::function<bool()>&) override {}
+    } watch(seen);
+    HostScope scope(watch);
+    Form form("frmProgress");
+    auto& bar = form.add<ProgressBar>("prgProgress");
+    form.load();
+    bar.begin("Herunterladen: a.zip", 0);
+    bar.setProgress(10, 20);
+    bar.begin("Herunterladen: a.zip", 30);  // same text: still one change
+    bar.setProgress(10, 30);
+    bar.setProgress(10, 30);  // no change, no news
+    const std::string text = std::to_string(static_cast<int>(Change::Text)),
+                      progress = std::to_string(static_cast<int>(Change::Progress));
+    EXPECT_THAT(seen, ElementsAre(text + " Herunterladen: a.zip 0 Bytes",
+                                  progress + " Herunterladen: a.zip 10 Bytes von 20 Bytes (50 %)",
+                                  progress + " Herunterladen: a.zip 0 Bytes von 30 Bytes (0 %)",
+                                  progress + " Herunterladen: a.zip 10 Bytes von 30 Bytes (33 %)"));
+    form.unload();
+    EXPECT_EQ(bar.text(), "");
+    EXPECT_EQ(bar.value(), 0);
+    EXPECT_EQ(bar.maximum(), 0);
 }
 
 }  // namespace

@@ -6,7 +6,9 @@
 
 #include <QApplication>
 #include <QFontDatabase>
+#include <QLabel>
 #include <QMessageBox>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QStyleOptionViewItem>
 #include <QTest>
@@ -253,6 +255,40 @@ TEST_F(QtHostTest, RunsTheSampleWizardEndToEndWithRealClicks) {
     ASSERT_EQ(answerer.seen().size(), 3u);
     EXPECT_EQ(answerer.seen()[0].text, "1 gewählt");
     EXPECT_EQ(answerer.seen()[2].text, "Ja gewählt");
+}
+
+TEST_F(QtHostTest, AProgressBarShowsItsTextBytesAndShareAndRepaintTakesNothingIn) {
+    Form form("frmProgress");
+    auto& bar = form.add<ProgressBar>("prgProgress", "", Geometry{10, 10, 300, 44});
+    form.show();
+    doEvents();
+    auto* widget = host.widget(bar);
+    ASSERT_NE(widget, nullptr);
+    auto* qtBar = widget->findChild<QProgressBar*>();
+    auto* caption = widget->findChild<QLabel*>();
+    ASSERT_TRUE(qtBar && caption);
+
+    bar.begin("Herunterladen: a.zip", 4096);
+    bar.setProgress(1024, 4096);
+    EXPECT_EQ(caption->text(), "Herunterladen: a.zip");
+    EXPECT_EQ(qtBar->text(), "1,0 KB von 4,0 KB (25 %)");
+    EXPECT_EQ(qtBar->value() * 4, qtBar->maximum());
+    bar.begin("Entpacken: a.zip", 0);  // the whole not known yet: the bytes all the same
+    bar.setProgress(10, 0);
+    EXPECT_EQ(qtBar->value(), 0);
+    EXPECT_EQ(qtBar->text(), "10 Bytes");
+
+    // Long work repaints between its steps; nothing a user or a queued task does gets in.
+    bool queued = false, timer = false;
+    post([&] { queued = true; });
+    QTimer::singleShot(0, [&] { timer = true; });
+    repaint();
+    EXPECT_FALSE(queued);
+    EXPECT_FALSE(timer);
+    doEvents();
+    EXPECT_TRUE(queued);
+    EXPECT_TRUE(timer);
+    form.unload();
 }
 
 TEST_F(QtHostTest, SavesASampleScreenshotWhenAsked) {

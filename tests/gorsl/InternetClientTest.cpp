@@ -7,7 +7,10 @@
 
 #include <cstdlib>
 #include <optional>
+#include <utility>
+#include <vector>
 
+#include "platform/com/Events.h"
 #include "platform/support/TextCase.h"
 #include "tests/gorsl/GorslTesting.h"
 #include "tests/support/FtpServer.h"
@@ -93,6 +96,43 @@ TEST_F(InternetClient, FetchesAFileOverOneLogon) {
     EXPECT_EQ(server_->count("<- USER anna"), 1) << server_->log();
     EXPECT_EQ(server_->count("<- QUIT"), 1) << server_->log();
     EXPECT_EQ(server_->count("<- RETR index.txt"), 1) << server_->log();
+}
+
+TEST_F(InternetClient, RaisesProgressUpToTheWholeFileAndAFailingSinkEndsTheTransfer) {
+    struct Recorder final : platform::com::Object<gorsl::IInternetClientEvents> {
+        void Progress(std::int64_t received, std::int64_t total) override {
+            if (failAt && received >= failAt) throw platform::com::Error(18, "Test", "Benutzerunterbrechung");
+            seen.emplace_back(received, total);
+        }
+        std::vector<std::pair<std::int64_t, std::int64_t>> seen;
+        std::int64_t failAt = 0;
+    };
+    server();
+    auto client = connected();
+    auto recorder = platform::com::make<Recorder>();
+    auto source = client.query<platform::com::IEventSource>();
+    ASSERT_TRUE(source);
+    ASSERT_NE(source->advise(gorsl::IInternetClientEvents::iid, recorder.get()), 0u);
+    ASSERT_EQ(client->GetFile("/big.bin", "C:\\windows\\temp\\big.tmp", True, 0, 0, 0), True) << client->LastErrorText();
+    ASSERT_FALSE(recorder->seen.empty());
+    EXPECT_EQ(recorder->seen.back(), std::make_pair(std::int64_t{1} << 20, std::int64_t{1} << 20));
+    for (std::size_t i = 1; i < recorder->seen.size(); ++i) {
+        EXPECT_GE(recorder->seen[i].first, recorder->seen[i - 1].first);
+        EXPECT_NE(recorder->seen[i], recorder->seen[i - 1]);  // raised on news only
+    }
+
+    recorder->failAt = 1;
+    try {
+        client->GetFile("/big.bin", "C:\\windows\\temp\\again.tmp", True, 0, 0, 0);
+        ADD_FAILURE() << "the sink's error did not reach the caller";
+    } catch (const platform::com::Error& e) {
+        EXPECT_EQ(e.number(), 18);
+    }
+    EXPECT_TRUE(onlyIn("big.tmp"));  // no partial file of the broken transfer
+    // The client goes on working after it.
+    recorder->failAt = 0;
+    EXPECT_EQ(client->GetFile("/index.txt", "C:\\windows\\temp\\index.tmp", True, 0, 0, 0), True)
+        << client->LastErrorText();
 }
 
 TEST_F(InternetClient, RefusesABadPassword) {

@@ -75,10 +75,12 @@ std::string joinedButtons(const std::vector<int>& answers) {
 
 ConsoleHost::ConsoleHost()
     : ConsoleHost(platform::unbufferedStandardInput(), std::cout, std::cerr,
-                  isatty(STDIN_FILENO) ? Prompts::Shown : Prompts::Hidden) {}
+                  isatty(STDIN_FILENO) ? Prompts::Shown : Prompts::Hidden,
+                  isatty(STDERR_FILENO) ? ProgressStyle::RewrittenLine : ProgressStyle::SeparateLines) {}
 
-ConsoleHost::ConsoleHost(std::istream& in, std::ostream& out, std::ostream& diagnostics, Prompts prompts)
-    : in_(in), out_(out), diag_(diagnostics), prompts_(prompts) {}
+ConsoleHost::ConsoleHost(std::istream& in, std::ostream& out, std::ostream& diagnostics, Prompts prompts,
+                         ProgressStyle progress)
+    : in_(in), out_(out), diag_(diagnostics), prompts_(prompts), progress_(diagnostics, progress) {}
 
 std::optional<std::string> ConsoleHost::readLine() {
     return platform::readInputLine(in_);
@@ -86,6 +88,7 @@ std::optional<std::string> ConsoleHost::readLine() {
 
 void ConsoleHost::printText(const std::string& text) {
     if (text.empty()) return;
+    progress_.interrupt();
     out_ << text << '\n' << std::flush;
 }
 
@@ -108,6 +111,7 @@ std::string ConsoleHost::buttonList(const Form& form) const {
 }
 
 void ConsoleHost::printForm(const Form& form) {
+    progress_.interrupt();
     out_ << "== " << form.caption() << " ==\n";
     for (Control* c : form.controls()) {
         if (!c->visible()) continue;
@@ -134,7 +138,23 @@ void ConsoleHost::formShown(Form& form, Modality) {
     printForm(form);
 }
 
+void ConsoleHost::formHidden(Form& form) {
+    for (Control* c : form.controls())
+        if (c->kind() == ControlKind::ProgressBar) progress_.finish(c);
+}
+
+void ConsoleHost::showProgress(const ProgressBar& bar) {
+    progress_.update(&bar, bar.text(), bar.value(), bar.progressText(), bar.maximum() > 0 && bar.percent() == 100);
+}
+
 void ConsoleHost::controlChanged(Control& control, Change change, int item) {
+    if (control.kind() == ControlKind::ProgressBar) {
+        if (!control.form().visible() || !control.visible())
+            progress_.finish(&control);
+        else if (change == Change::Progress || change == Change::Text || change == Change::Visible)
+            showProgress(static_cast<ProgressBar&>(control));
+        return;
+    }
     if (!control.form().visible() || !control.visible()) return;
     switch (control.kind()) {
         case ControlKind::Label:
@@ -153,6 +173,7 @@ void ConsoleHost::controlChanged(Control& control, Change change, int item) {
 }
 
 int ConsoleHost::messageBox(const MessageBoxRequest& request) {
+    progress_.interrupt();
     out_ << request.title << '\n' << request.text << '\n' << std::flush;
     int answer = askMessageBox(request);
     diag_ << "box " << request.style << ' ' << platform::quotedVisibleText(request.title) << " -> " << answer << '\n'

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "platform/forms/Host.h"
+#include "platform/forms/console/ProgressLines.h"
 
 namespace platform::forms {
 
@@ -22,6 +23,8 @@ enum class Prompts { Hidden, Shown };
 //                     then its visible, enabled buttons as "[Weiter >] [Abbrechen]";
 //   while shown:      a label's or text box's new text, and a row whose tick or text changed,
 //                     each as a line of its own (progress lines).
+// Progress bars go to standard error as "<text>: <bytes and percentage>" (see ProgressLines):
+// rewritten in place when standard error is a terminal, as separate lines otherwise.
 // Input (one line of standard input at a time, read only when the program waits for it):
 //   a question box:   j/ja/y/yes, n/nein/no, ok, a/abbrechen/cancel, w/wiederholen/retry,
 //                     i/ignorieren/ignore, or a button's text; an empty line is the default
@@ -38,11 +41,13 @@ enum class Prompts { Hidden, Shown };
 class ConsoleHost final : public Host {
 public:
     // Standard input (read without reading ahead), output and error; prompts when standard
-    // input is a terminal.
+    // input is a terminal, progress rewritten in place when standard error is one.
     ConsoleHost();
-    ConsoleHost(std::istream& in, std::ostream& out, std::ostream& diagnostics, Prompts prompts);
+    ConsoleHost(std::istream& in, std::ostream& out, std::ostream& diagnostics, Prompts prompts,
+                ProgressStyle progress = ProgressStyle::SeparateLines);
 
     void formShown(Form& form, Modality modality) override;
+    void formHidden(Form& form) override;
     void controlChanged(Control& control, Change change, int item) override;
     int messageBox(const MessageBoxRequest& request) override;
     void runUntil(const std::function<bool()>& done) override;
@@ -57,11 +62,13 @@ private:
     void printRow(const ListItem& item);
     void printText(const std::string& text);
     std::string buttonList(const Form& form) const;
+    void showProgress(const ProgressBar& bar);
 
     std::istream& in_;
     std::ostream& out_;
     std::ostream& diag_;
     Prompts prompts_;
+    ProgressLines progress_;
     // End-of-input escalation for the form waiting last.
     std::weak_ptr<void> eofForm_;
     int eofStep_ = 0;

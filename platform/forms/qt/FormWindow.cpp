@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QStyle>
 #include <QTreeWidget>
@@ -143,6 +144,23 @@ QWidget* FormWindow::makeWidget(Control& control) {
             w = image;
             break;
         }
+        case ControlKind::ProgressBar: {
+            // The bar's text above it, the bytes and the percentage on the bar.
+            auto* box = new QWidget(this);
+            auto* column = new QVBoxLayout(box);
+            column->setContentsMargins(0, 0, 0, 0);
+            column->setSpacing(2);
+            auto* caption = new QLabel(box);
+            caption->setObjectName("text");
+            caption->setTextFormat(Qt::PlainText);
+            auto* bar = new QProgressBar(box);
+            bar->setObjectName("bar");
+            bar->setTextVisible(true);
+            column->addWidget(caption);
+            column->addWidget(bar);
+            w = box;
+            break;
+        }
     }
     w->setObjectName(QString::fromStdString(control.name()));
     return w;
@@ -275,6 +293,24 @@ void FormWindow::syncControl(const Control& control) {
                 label->clear();
             else
                 label->setPixmap(style()->standardIcon(pixmapOf(icon)).pixmap(32, 32));
+            break;
+        }
+        case ControlKind::ProgressBar: {
+            auto& model = static_cast<const ProgressBar&>(control);
+            auto* caption = w->findChild<QLabel*>("text");
+            auto* bar = w->findChild<QProgressBar*>("bar");
+            caption->setText(toQt(control.text()));
+            caption->setVisible(!control.text().empty());
+            // QProgressBar counts in int: per mille of a known whole. An unknown whole stays an
+            // empty bar rather than a busy one, which would not show the bytes.
+            constexpr int kSteps = 1000;
+            bar->setRange(0, kSteps);
+            double share =
+                model.maximum() > 0
+                    ? std::min(1.0, static_cast<double>(model.value()) / static_cast<double>(model.maximum()))
+                    : 0.0;
+            bar->setValue(static_cast<int>(share * kSteps));
+            bar->setFormat(toQt(model.progressText()));
             break;
         }
     }

@@ -142,6 +142,17 @@ void QtHost::processEvents() {
     QCoreApplication::processEvents(QEventLoop::AllEvents);
 }
 
+void QtHost::repaint() {
+    // Progress may report thousands of times a second; a screen shows some thirty. What is
+    // skipped here is painted from the pending updates when events run next.
+    constexpr qint64 kFrameMilliseconds = 30;
+    if (lastRepaint_.isValid() && !lastRepaint_.hasExpired(kFrameMilliseconds)) return;
+    lastRepaint_.start();
+    // Painting directly lets no event in: no click, no close, no queued task of the model.
+    for (auto& [form, window] : windows_)
+        if (window->isVisible()) window->repaint();
+}
+
 void QtHost::runUntil(const std::function<bool()>& done) {
     QEventLoop loop;
     loops_.push_back({&loop, &done});

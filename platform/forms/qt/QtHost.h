@@ -8,6 +8,7 @@
 // Part of platform/forms/qt; depends on platform/forms and Qt 6 Widgets.
 #pragma once
 
+#include <QElapsedTimer>
 #include <QPointer>
 #include <map>
 #include <memory>
@@ -45,6 +46,7 @@ public:
     void controlChanged(Control& control, Change change, int item) override;
     int messageBox(const MessageBoxRequest& request) override;
     void processEvents() override;
+    void repaint() override;
     void runUntil(const std::function<bool()>& done) override;
     void eventPosted() override;
     void stateChanged() override;
@@ -62,6 +64,7 @@ private:
     std::vector<Loop> loops_;
     std::unique_ptr<QObject> context_;  // receives the queued runs of the model's events
     bool drainQueued_ = false;
+    QElapsedTimer lastRepaint_;
 };
 
 }  // namespace platform::forms

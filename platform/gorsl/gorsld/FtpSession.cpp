@@ -5,6 +5,7 @@
 #include <sys/statvfs.h>
 
 #include <cstdlib>
+#include <exception>
 #include <vector>
 
 namespace gorsl {
@@ -97,6 +98,28 @@ size_t writeToSink(char* data, size_t size, size_t count, void* user) {
 
 size_t discard(char*, size_t size, size_t count, void*) {
     return size * count;
+}
+
+// Passes libcurl's progress on when it has changed. An error of the receiver may not cross
+// libcurl's C frames: it is kept, the transfer aborted, and the error thrown afterwards.
+struct ProgressRelay {
+    const TransferProgress& progress;
+    curl_off_t received = -1, total = -1;
+    std::exception_ptr error;
+};
+
+int relayProgress(void* user, curl_off_t total, curl_off_t received, curl_off_t, curl_off_t) {
+    auto* relay = static_cast<ProgressRelay*>(user);
+    if (received == relay->received && total == relay->total) return 0;
+    relay->received = received;
+    relay->total = total;
+    try {
+        relay->progress(static_cast<std::uint64_t>(received), static_cast<std::uint64_t>(total));
+    } catch (...) {
+        relay->error = std::current_exception();
+        return 1;
+    }
+    return 0;
 }
 
 // For FTP the header callback sees every reply line of the server; the last one is kept.
@@ -220,7 +243,8 @@ bool FtpSession::changeDirectory(std::string_view path) {
 }
 
 bool FtpSession::getFile(std::string_view remotePath, const std::filesystem::path& localPath, std::string_view shownAs,
-                         platform::Overwrite overwrite, TransferMode mode, platform::TransferKind kind) {
+                         platform::Overwrite overwrite, TransferMode mode, platform::TransferKind kind,
+                         const TransferProgress& progress) {
     const std::string shown(shownAs);
     std::string target = resolve(remotePath);
     if (target.empty() || target == "/") {
@@ -259,11 +283,19 @@ bool FtpSession::getFile(std::string_view remotePath, const std::filesystem::pat
     curl_easy_setopt(curl, CURLOPT_MAXFILESIZE_LARGE,
                      static_cast<curl_off_t>(descriptor ? bounds_.descriptorMaxBytes : 0));
     curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, deadlineMs);
+    ProgressRelay relay{progress, -1, -1, nullptr};
+    if (progress) {
+        curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, &relayProgress);
+        curl_easy_setopt(curl, CURLOPT_XFERINFODATA, &relay);
+        curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
+    }
     bool fetched = perform(handle_->base + urlPath(curl, target), true);
+    curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 1L);
     curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &discard);
     curl_easy_setopt(curl, CURLOPT_WRITEDATA, nullptr);
     curl_easy_setopt(curl, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(0));
     curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, 0L);
+    if (relay.error) std::rethrow_exception(relay.error);
     if (!fetched) {
         if (!sink.refusal.empty())
             lastError_ = "Refused " + shown + ": " + sink.refusal;

@@ -6,7 +6,9 @@
 #pragma once
 
 #include <chrono>
+#include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -41,6 +43,10 @@ struct FtpLogon {
 
 enum class TransferMode { Binary, Text };
 
+// Told the bytes of a file received so far and its size when the server told it (else 0),
+// each time either changes. What it throws ends the transfer and reaches getFile's caller.
+using TransferProgress = std::function<void(std::uint64_t received, std::uint64_t total)>;
+
 // "\a\\b/" is "/a/b"; "" stays "" (the current directory).
 std::string normaliseFtpPath(std::string_view path);
 
@@ -67,7 +73,8 @@ public:
     // The bounds of `kind` apply (a descriptor's deadline counts from connect). Messages name
     // the local file as `shownAs` (the caller's spelling of it).
     bool getFile(std::string_view remotePath, const std::filesystem::path& localPath, std::string_view shownAs,
-                 platform::Overwrite overwrite, TransferMode mode, platform::TransferKind kind);
+                 platform::Overwrite overwrite, TransferMode mode, platform::TransferKind kind,
+                 const TransferProgress& progress = {});
     const std::string& lastError() const { return lastError_; }
 
 private:

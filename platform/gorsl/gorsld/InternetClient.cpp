@@ -5,6 +5,7 @@
 #include <mutex>
 #include <optional>
 
+#include "platform/com/Events.h"
 #include "platform/gorsl/Gorsl.h"
 #include "platform/gorsl/gorsld/FtpSession.h"
 #include "platform/prefix/Prefix.h"
@@ -28,7 +29,7 @@ bool initialiseCurl() {
     return ready;
 }
 
-class InternetClient final : public platform::com::Object<IInternetClient> {
+class InternetClient final : public platform::com::Object<IInternetClient, platform::com::IEventSource> {
 public:
     Boolean Open(const std::string& agent, std::int32_t accessType, const std::string& proxy, std::int32_t) override {
         if (accessType != kAccessPreconfig && accessType != kAccessDirect && accessType != kAccessProxy)
@@ -66,17 +67,29 @@ public:
                     std::int32_t flags, std::int32_t) override {
         if (!session_) return fail("not connected");
         if (localPath.empty()) return fail("no local file name given");
+        TransferProgress progress;
+        if (!sinks_.empty())
+            progress = [this](std::uint64_t received, std::uint64_t total) {
+                sinks_.raise(&IInternetClientEvents::Progress, static_cast<std::int64_t>(received),
+                             static_cast<std::int64_t>(total));
+            };
         bool fetched = session_->getFile(
             remotePath, platform::prefix::toNative(localPath), localPath,
             failIfExists ? platform::Overwrite::Keep : platform::Overwrite::Replace,
             (flags & 3) == kTransferText ? TransferMode::Text : TransferMode::Binary,
-            (flags & kTransferDescriptor) ? platform::TransferKind::Descriptor : platform::TransferKind::Archive);
+            (flags & kTransferDescriptor) ? platform::TransferKind::Descriptor : platform::TransferKind::Archive,
+            progress);
         return fetched ? platform::com::True : fail(session_->lastError());
     }
 
     std::string LastErrorText() override { return lastError_; }
 
     void Close() override { session_.reset(); }
+
+    std::uint32_t advise(const Guid& eventIid, Unknown* sink) override {
+        return eventIid == IInternetClientEvents::iid ? sinks_.advise(sink) : 0;
+    }
+    void unadvise(std::uint32_t cookie) override { sinks_.unadvise(cookie); }
 
 private:
     Boolean fail(std::string message) {
@@ -90,11 +103,12 @@ private:
     std::string proxyName_;
     std::optional<FtpSession> session_;
     std::string lastError_;
+    platform::com::EventSinks<IInternetClientEvents> sinks_;
 };
 }  // namespace
 
 platform::com::Unknown* createInternetClient() {
-    return new InternetClient();
+    return static_cast<IInternetClient*>(new InternetClient());
 }
 
 }  // namespace gorsl
