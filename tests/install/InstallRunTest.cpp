@@ -4,6 +4,8 @@
 
 #include <regex>
 
+#include "platform/com/Error.h"
+
 #include "tests/install/InstallFixture.h"
 
 namespace install_tests {
@@ -87,6 +89,21 @@ TEST_F(InstallTest, AMissingLogFolderIsMadeAgain) {
     fs::remove_all(native(quillon::sharedRunState().InstallLogFolder));
     run("REQUIREREBOOT");
     EXPECT_EQ(logLines().size(), 3u);
+}
+
+// A link planted where the log goes is not written through: the run ends with the error.
+TEST_F(InstallTest, TheLogIsNeverWrittenThroughALink) {
+    quillon::SetUpInstallLogFolder();
+    const fs::path outside = prefix / "outside.txt";
+    writeFile(outside.string(), "keep");
+    fs::create_symlink(outside, native(quillon::installLogPath("Office")));
+    try {
+        quillon::WriteInstallLog("line", "Office");
+        ADD_FAILURE() << "the log was written through a link";
+    } catch (const platform::com::Error& error) {
+        EXPECT_EQ(error.number(), 75);
+    }
+    EXPECT_EQ(readFile(outside.string()), "keep");
 }
 
 }  // namespace
