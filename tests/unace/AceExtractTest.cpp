@@ -135,6 +135,21 @@ TEST_F(AceExtractTest, UnsafeNamesAreRefusedNotCleaned) {
     EXPECT_EQ(tree(dir_).count("outside.txt"), 0u);
 }
 
+TEST_F(AceExtractTest, OemNamesBecomeUtf8AndUtf8NamesStay) {
+    const auto session = runSession(write("n.ace", aceArchive({
+                                                       {.name = "Gr\x81\xE1"
+                                                                "e.txt",
+                                                        .data = "1"},                          // code page 850
+                                                       {.name = "\xC3\xA4.txt", .data = "2"},  // already UTF-8
+                                                   })),
+                                    ACE_EXTRACT, dest());
+    ASSERT_EQ(session.entries.size(), 2u);
+    EXPECT_EQ(session.entries[0].name, "Gr\u00FC\u00DFe.txt");
+    EXPECT_EQ(session.entries[1].name, "\u00E4.txt");
+    for (const auto& e : session.entries) EXPECT_EQ(e.result, ACE_SUCCESS) << e.name;
+    EXPECT_EQ(readFile(dir_ / "dest" / "Gr\u00FC\u00DFe.txt"), "1");
+}
+
 TEST_F(AceExtractTest, NeverWritesThroughALinkInTheDestination) {
     fs::create_directory(dir_ / "elsewhere");
     fs::create_directory_symlink(dir_ / "elsewhere", dir_ / "dest" / "docs");

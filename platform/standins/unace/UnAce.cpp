@@ -204,7 +204,9 @@ std::int32_t ACEReadHeader(ACEHandle handle, ACEHeaderData* header) {
     if (!s.current) return ACE_END_ARCHIVE;
     s.currentHandled = false;
     const Member& m = *s.current;
-    const std::string& name = s.currentName = platform::decodeExternalText(m.header.name);
+    // Names are in the creating system's OEM code page, unless a Unix archiver wrote UTF-8.
+    const std::string& name = s.currentName =
+        platform::isValidUtf8(m.header.name) ? m.header.name : platform::oem850ToUtf8(m.header.name);
     s.nameFits = name.size() < sizeof header->fileName;
     std::memset(header, 0, sizeof *header);
     copyText(header->archiveName, s.archiveName);
