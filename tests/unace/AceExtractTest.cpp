@@ -161,14 +161,18 @@ TEST_F(AceExtractTest, NeverWritesThroughALinkInTheDestination) {
 }
 
 TEST_F(AceExtractTest, FailedMembersLeaveNoFile) {
-    const auto session = runSession(write("f.ace", aceArchive({
-                                                       {.name = "bad.txt", .data = "data", .crcOverride = 1},
-                                                       {.name = "good.txt", .data = "good"},
-                                                   })),
-                                    ACE_EXTRACT, dest());
-    ASSERT_EQ(session.entries.size(), 2u);
+    const auto session = runSession(
+        write("f.ace", aceArchive({
+                           {.name = "bad.txt", .data = "data", .crcOverride = 1},
+                           // A size no data backs: a terabyte from four bytes.
+                           {.name = "absurd.bin", .data = "tiny", .wide = true, .sizeOverride = std::int64_t{1} << 40},
+                           {.name = "good.txt", .data = "good"},
+                       })),
+        ACE_EXTRACT, dest());
+    ASSERT_EQ(session.entries.size(), 3u);
     EXPECT_EQ(session.entries[0].result, ACE_ERROR_CRC);
-    EXPECT_EQ(session.entries[1].result, ACE_SUCCESS);
+    EXPECT_NE(session.entries[1].result, ACE_SUCCESS);
+    EXPECT_EQ(session.entries[2].result, ACE_SUCCESS);
     EXPECT_EQ(tree(dir_ / "dest"), std::set<std::string>{"good.txt"});
 }
 
