@@ -5,6 +5,9 @@
 
 #include <string>
 
+#include <zlib.h>
+
+#include "platform/standins/apatch/Adler32.h"
 #include "platform/standins/apatch/VcdiffDecoder.h"
 #include "tests/apatch/PatchData.h"
 #include "tests/support/TestPrefix.h"
@@ -151,6 +154,20 @@ TEST(HandMadePatch, TheTargetAsAWholeIsBounded) {
     const auto result = decode(patch.bytes(), {}, sink, {.maxWindowBytes = 1000, .maxTargetBytes = 4500});
     ASSERT_FALSE(result);
     EXPECT_NE(result.error().find("window 5: the target is larger than allowed"), std::string::npos) << result.error();
+}
+
+TEST(Adler32, AgreesWithZlibAcrossBlockAndRunBoundaries) {
+    const Bytes ones(20'000, 0xFF);  // the largest sums, where an overflow would show
+    const Bytes random = randomBytes(20'000, 51);
+    for (const Bytes* bytes : {&ones, &random}) {
+        for (std::size_t length : {0u, 1u, 15u, 16u, 17u, 5551u, 5552u, 5553u, 11104u, 20'000u}) {
+            for (std::uint32_t start : {1u, 0xFFF0FFF0u}) {
+                const std::span<const std::uint8_t> part(bytes->data(), length);
+                EXPECT_EQ(apatch::adler32(part, start), ::adler32_z(start, part.data(), part.size()))
+                    << "length " << length << ", start " << start;
+            }
+        }
+    }
 }
 
 // Every damaged copy of a real patch either fails or still gives exactly the right bytes

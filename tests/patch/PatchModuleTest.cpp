@@ -124,6 +124,7 @@ TEST_F(PatchModuleTest, FailuresShowTheirMessageOnlyWhenAskedAndLeaveRequiresReb
             EXPECT_EQ(module->ApplyPatch(c.original, c.patchFile, reboot, showErrors, False), False);
             EXPECT_EQ(reboot, True) << "left as the caller passed it";
             EXPECT_TRUE(readFile(folder / "old version.dat") == old);
+            for (const auto& name : tempFolderFiles()) EXPECT_EQ(name.rfind("Patched", 0), std::string::npos) << name;
             if (!showErrors) {
                 EXPECT_EQ(host.messageBoxes().size(), boxesBefore);
                 continue;
@@ -157,6 +158,29 @@ TEST_F(PatchModuleTest, ATargetInUseIsReplacedAtTheNextStart) {
     const auto boot = testing_support::runProgram(testing_support::program("quillon-prefix"), {"boot"});
     ASSERT_EQ(boot.status, 0) << boot.err;
     EXPECT_TRUE(readFile(folder / "old version.dat") == patched);
+}
+
+// The patched file is made but cannot take the target's place (here: an immutable target, which
+// not even root may rename over): a failure, not a success with the old file left in place.
+TEST_F(PatchModuleTest, ATargetThatCannotBeReplacedFails) {
+    const fs::path file = folder / "old version.dat";
+    const auto chattr = [&](const char* flag) {
+        return testing_support::runProgram("/usr/bin/chattr", {flag, file.string()}).status == 0;
+    };
+    if (!chattr("+i")) GTEST_SKIP() << "this file system or container does not let us make a file immutable";
+    struct Mutable {
+        std::function<bool(const char*)> chattr;
+        ~Mutable() { chattr("-i"); }
+    } restore{chattr};
+
+    auto module = platform::com::make<velpack::PatchModule>();
+    velpack::Boolean reboot = True;
+    EXPECT_EQ(module->ApplyPatch(target, patch, reboot, True, False), False);
+    EXPECT_EQ(reboot, True);
+    ASSERT_EQ(host.messageBoxes().size(), 1u);
+    EXPECT_EQ(host.messageBoxes()[0].text, kPatchFailed);
+    EXPECT_TRUE(readFile(file) == old);
+    for (const auto& name : tempFolderFiles()) EXPECT_EQ(name.rfind("Patched", 0), std::string::npos) << name;
 }
 
 // The tool waits until an event of the caller has run, then writes its output: the call

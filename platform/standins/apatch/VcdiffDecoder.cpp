@@ -1,13 +1,12 @@
 #include "platform/standins/apatch/VcdiffDecoder.h"
 
-#include <zlib.h>
-
 #include <array>
 #include <cstring>
 #include <memory>
 #include <string>
 
 #include "platform/standins/apatch/AddressCache.h"
+#include "platform/standins/apatch/Adler32.h"
 #include "platform/standins/apatch/ByteReader.h"
 #include "platform/standins/apatch/CodeTable.h"
 #include "platform/standins/apatch/LzmaSection.h"
@@ -130,7 +129,7 @@ private:
 
         const auto window = reserveTarget(static_cast<std::size_t>(*targetLength));
         if (auto failure = execute(segment, window, sections)) return failure;
-        if (checksum && adler32_z(1, window.data(), window.size()) != *checksum) {
+        if (checksum && adler32(window) != *checksum) {
             return fail("checksum mismatch: the patch does not fit this old file");
         }
         if (auto failure = sink_.append(window)) return failure;

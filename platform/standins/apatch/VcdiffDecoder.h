@@ -2,7 +2,7 @@
 // the default code table, the address caches, and what xdelta3 adds by default (an application
 // header, an Adler-32 checksum of each window, LZMA secondary compression). Works on memory;
 // the target goes window by window to a sink. Part of platform/standins/apatch; depends on
-// liblzma and zlib.
+// liblzma.
 #pragma once
 
 #include <cstdint>
