@@ -126,7 +126,7 @@ void ModMain::CheckLibraries() {
             number = e.number();
             description = e.description();
         } catch (const std::exception& e) {
-            number = 440;  // the host's "Automation error"
+            number = platform::com::errc::AutomationError;
             description = e.what();
         }
         forms::messageBox(LibraryCheckMessage(check.file, number, description),

@@ -14,7 +14,7 @@ namespace platform::com {
 double leadingNumber(std::string_view text);
 
 // Rounds to the nearest integer, halves to the even neighbour, and narrows to 16 bits
-// (Integer) or 32 bits (Long). Throws Error(6, "Overflow") when out of range.
+// (Integer) or 32 bits (Long). Throws the Overflow error (6) when out of range.
 std::int16_t toInteger(double value);
 std::int32_t toLong(double value);
 

@@ -22,7 +22,7 @@ Ptr<I> createObject(std::string_view name) {
     Ptr<Unknown> object = createObject(name);
     Ptr<I> typed = object.template query<I>();
     if (!typed)
-        throw Error(430, std::string(name), "Class does not support the expected interface");
+        throw Error(errc::InterfaceNotSupported, std::string(name), standardDescription(errc::InterfaceNotSupported));
     return typed;
 }
 

@@ -9,14 +9,30 @@
 
 namespace platform::com {
 
+// The host's run-time error numbers that this system raises or reports.
 namespace errc {
 inline constexpr std::int32_t InvalidArgument = 5;
 inline constexpr std::int32_t Overflow = 6;
+inline constexpr std::int32_t OutOfMemory = 7;
 inline constexpr std::int32_t SubscriptOutOfRange = 9;
+inline constexpr std::int32_t InternalError = 51;
 inline constexpr std::int32_t FileNotFound = 53;
+inline constexpr std::int32_t DeviceIoError = 57;
+inline constexpr std::int32_t FileAlreadyExists = 58;
+inline constexpr std::int32_t DiskFull = 61;
+inline constexpr std::int32_t PermissionDenied = 70;
 inline constexpr std::int32_t PathNotFound = 76;
+inline constexpr std::int32_t ObjectUnloaded = 364;
+inline constexpr std::int32_t FormAlreadyDisplayed = 400;
 inline constexpr std::int32_t CannotCreateObject = 429;
+inline constexpr std::int32_t InterfaceNotSupported = 430;
+inline constexpr std::int32_t AutomationError = 440;
 inline constexpr std::int32_t NotImplemented = 445;
+inline constexpr std::int32_t ControlNotFound = 730;
+// The list view's own errors.
+inline constexpr std::int32_t IndexOutOfBounds = 35600;
+inline constexpr std::int32_t ElementNotFound = 35601;
+inline constexpr std::int32_t KeyNotUnique = 35602;
 // Base of the object-defined errors (hex 80040000); a component adds its own n.
 inline constexpr std::int32_t ObjectDefined = static_cast<std::int32_t>(0x80040000u);
 }  // namespace errc

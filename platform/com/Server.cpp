@@ -22,7 +22,7 @@ public:
     void* createInstance(const Guid& id) override {
         Ptr<Unknown> object(info_.create());
         void* typed = object->queryInterface(id);
-        if (!typed) throw Error(430, info_.progId, "Class does not support the expected interface");
+        if (!typed) throw Error(errc::InterfaceNotSupported, info_.progId, standardDescription(errc::InterfaceNotSupported));
         return typed;
     }
 
@@ -74,10 +74,17 @@ HResult registerServer(const ServerInfo& server, const std::filesystem::path& li
                 store.setValue(HKCR, key + "\\TypeLib", "Version", reg::Value::string(server.typeLibrary.version));
             }
         });
+        lastRegistrationError().clear();
         return hr::Ok;
-    } catch (const std::exception&) {
+    } catch (const std::exception& e) {
+        lastRegistrationError() = e.what();
         return hr::RegistrationFailed;
     }
+}
+
+std::string& lastRegistrationError() {
+    thread_local std::string text;
+    return text;
 }
 
 HResult unregisterServer(const ServerInfo& server) {
@@ -92,8 +99,10 @@ HResult unregisterServer(const ServerInfo& server) {
                 store.deleteKey(HKCR, "Interface\\" + itf.iid.toString(), reg::Subtree::Delete);
             store.deleteKey(HKCR, "TypeLib\\" + server.typeLibrary.libid.toString(), reg::Subtree::Delete);
         });
+        lastRegistrationError().clear();
         return hr::Ok;
-    } catch (const std::exception&) {
+    } catch (const std::exception& e) {
+        lastRegistrationError() = e.what();
         return hr::RegistrationFailed;
     }
 }

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <string>
 #include <span>
 
 #include "Unknown.h"
@@ -57,6 +58,11 @@ struct IClassFactory : Unknown {
 // What the entry points do; the QUILLON_COM_SERVER macro wires them to a library.
 HResult registerServer(const ServerInfo& server, const std::filesystem::path& libraryPath);
 HResult unregisterServer(const ServerInfo& server);
+// Why the last registration or unregistration on this thread failed; empty after a success.
+// The entry point DllRegistrationError hands it to regsvr32, which the status code alone
+// would leave with nothing to tell the user.
+std::string& lastRegistrationError();
+using RegistrationErrorFunction = const char* (*)();
 HResult getClassObject(const ServerInfo& server, const Guid* clsid, const Guid* iid, void** out);
 HResult canUnloadNow();
 // The absolute path of the shared object that holds `address`.
@@ -83,4 +89,7 @@ using GetClassObjectFunction = HResult (*)(const Guid*, const Guid*, void**);
     }                                                                                                   \
     extern "C" __attribute__((visibility("default"))) platform::com::HResult DllCanUnloadNow() {        \
         return platform::com::canUnloadNow();                                                           \
+    }                                                                                                   \
+    extern "C" __attribute__((visibility("default"))) const char* DllRegistrationError() {              \
+        return platform::com::lastRegistrationError().c_str();                                          \
     }

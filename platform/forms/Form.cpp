@@ -9,6 +9,8 @@
 namespace platform::forms {
 
 using platform::com::Error;
+namespace errc = platform::com::errc;
+using platform::com::standardDescription;
 
 Form::Form(std::string name) : name_(std::move(name)) {}
 
@@ -52,7 +54,7 @@ Control* Form::find(std::string_view name) const {
 }
 
 Error Form::controlNotFound(std::string_view name) const {
-    return Error(730, programTitle(), "Control '" + std::string(name) + "' not found");
+    return Error(errc::ControlNotFound, programTitle(), "Control '" + std::string(name) + "' not found");
 }
 
 void Form::load() {
@@ -81,10 +83,10 @@ void Form::show(Modality modality) {
     auto& rt = Runtime::get();
     if (!loaded_) {
         load();
-        if (!loaded_) throw Error(364, programTitle(), "Object was unloaded");
+        if (!loaded_) throw Error(errc::ObjectUnloaded, programTitle(), standardDescription(errc::ObjectUnloaded));
     }
     if (visible_) {
-        if (modality == Modality::Modal) throw Error(400, programTitle(), "Form already displayed; can't show modally");
+        if (modality == Modality::Modal) throw Error(errc::FormAlreadyDisplayed, programTitle(), standardDescription(errc::FormAlreadyDisplayed));
         return;
     }
     visible_ = true;

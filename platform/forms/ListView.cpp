@@ -9,10 +9,12 @@ namespace platform::forms {
 
 namespace {
 using platform::com::Error;
+namespace errc = platform::com::errc;
+using platform::com::standardDescription;
 constexpr const char* kSource = "ListItems";
 
 Error indexOutOfBounds() {
-    return Error(35600, kSource, "Index out of bounds");
+    return Error(errc::IndexOutOfBounds, kSource, standardDescription(errc::IndexOutOfBounds));
 }
 }  // namespace
 
@@ -55,7 +57,7 @@ void ListView::setCheckBoxes(bool checkBoxes) {
 }
 
 ListItem& ListView::add(std::string key, std::string text) {
-    if (!key.empty() && find(key)) throw Error(35602, kSource, "Key is not unique in collection");
+    if (!key.empty() && find(key)) throw Error(errc::KeyNotUnique, kSource, standardDescription(errc::KeyNotUnique));
     items_.push_back(std::unique_ptr<ListItem>(new ListItem(*this, std::move(key), std::move(text))));
     notify(Change::Items, count());
     return *items_.back();
@@ -82,7 +84,7 @@ ListItem& ListView::item(int index) const {
 
 ListItem& ListView::item(std::string_view key) const {
     if (ListItem* found = find(key)) return *found;
-    throw Error(35601, kSource, "Element not found");
+    throw Error(errc::ElementNotFound, kSource, standardDescription(errc::ElementNotFound));
 }
 
 ListItem* ListView::find(std::string_view key) const {

@@ -1,17 +1,40 @@
 #include "platform/forms/Program.h"
 
+#include <cerrno>
 #include <iostream>
 #include <new>
 #include <optional>
 
 #include "platform/forms/Runtime.h"
+#include "platform/support/Expected.h"
 #include "platform/support/ProgramLocation.h"
 
 namespace platform::forms {
 
 using platform::com::Error;
+using platform::com::standardDescription;
+namespace errc = platform::com::errc;
 
 namespace {
+
+// The host's number for a failure whose system reason is known; 51 when there is none.
+std::int32_t hostErrorNumber(std::error_code reason) {
+    if (reason.category() != std::generic_category() && reason.category() != std::system_category())
+        return errc::InternalError;
+    switch (reason.value()) {
+    case ENOENT: return errc::FileNotFound;
+    case ENOTDIR: return errc::PathNotFound;
+    case EACCES:
+    case EPERM:
+    case EROFS: return errc::PermissionDenied;
+    case ENOSPC:
+    case EDQUOT: return errc::DiskFull;
+    case EEXIST: return errc::FileAlreadyExists;
+    case EIO: return errc::DeviceIoError;
+    case ENOMEM: return errc::OutOfMemory;
+    default: return errc::InternalError;
+    }
+}
 
 void report(const Error& error) {
     try {
@@ -39,11 +62,13 @@ int runProgram(const ProgramOptions& options, const std::function<void()>& start
     } catch (const Error& error) {
         failure = error;
     } catch (const std::bad_alloc&) {
-        failure = Error(7, programTitle(), "Out of memory");
+        failure = Error(errc::OutOfMemory, programTitle(), standardDescription(errc::OutOfMemory));
+    } catch (const FailureError& error) {
+        failure = Error(hostErrorNumber(error.failure().reason), programTitle(), error.failure().message);
     } catch (const std::exception& error) {
-        failure = Error(51, programTitle(), error.what());
+        failure = Error(errc::InternalError, programTitle(), error.what());
     } catch (...) {
-        failure = Error(51, programTitle(), "Internal error");
+        failure = Error(errc::InternalError, programTitle(), standardDescription(errc::InternalError));
     }
 
     // From here no handler of the program runs any more.

@@ -600,7 +600,7 @@ Expected<std::size_t> exportRegFile(RegistryStore& store, const std::vector<Full
     std::error_code error = staged.create(0666, "export");
     if (!error) error = staged.write(result.first);
     if (!error) error = staged.commit(Overwrite::Replace);
-    if (error) return Failure{"cannot write " + file.string() + ": " + error.message()};
+    if (error) return Failure{"cannot write " + file.string() + ": " + error.message(), error};
     return result.second;
 }
 

@@ -4,14 +4,27 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <system_error>
 #include <utility>
 #include <variant>
 
 namespace platform {
 
-// Why a fallible operation failed, in words for a person.
+// Why a fallible operation failed: in words for a person, and the system's reason where there
+// is one (an errno), so that a caller far up can still tell a full disk from a missing file.
 struct Failure {
     std::string message;
+    std::error_code reason = {};
+};
+
+// What Expected::value() throws when there is no value: the failure, whole.
+class FailureError : public std::runtime_error {
+public:
+    explicit FailureError(Failure failure) : std::runtime_error(failure.message), failure_(std::move(failure)) {}
+    const Failure& failure() const noexcept { return failure_; }
+
+private:
+    Failure failure_;
 };
 
 // The result of a fallible factory or operation: a value or a Failure.
@@ -24,7 +37,7 @@ public:
     bool hasValue() const noexcept { return state_.index() == 0; }
     explicit operator bool() const noexcept { return hasValue(); }
 
-    // The value; throws std::runtime_error with the failure's message when there is none.
+    // The value; throws FailureError when there is none.
     T& value() & {
         check();
         return std::get<0>(state_);
@@ -41,7 +54,7 @@ public:
 
 private:
     void check() const {
-        if (!hasValue()) throw std::runtime_error(std::get<1>(state_).message);
+        if (!hasValue()) throw FailureError(std::get<1>(state_));
     }
     std::variant<T, Failure> state_;
 };

@@ -178,6 +178,16 @@ TEST(Regsvr32, ReportsTheOutcomeInAMessageBoxUnlessSilent) {
         << missing.out;
     EXPECT_NE(missing.err.find("nothing.dll"), std::string::npos);  // scripts see why, silent or not
 
+    // A failed registration names its reason, not only its status code: here the prefix is
+    // a folder that was never made one.
+    const auto notAPrefix = testing_support::makeTempDirectory("not-a-prefix");
+    testing_support::RunOptions elsewhere = console;
+    elsewhere.environment.push_back({"QUILLON_PREFIX", notAPrefix.string()});
+    auto failed = testing_support::runProgram(testing_support::program("regsvr32"), {library}, elsewhere);
+    EXPECT_EQ(failed.status, 1);
+    EXPECT_NE(failed.out.find("ist mit dem Fehlercode 0x80040201 fehlgeschlagen.\n\n"), std::string::npos) << failed.out;
+    EXPECT_NE(failed.out.find(notAPrefix.string()), std::string::npos) << "the reason names the prefix: " << failed.out;
+
     EXPECT_EQ(run({}).status, 1);  // usage
 }
 

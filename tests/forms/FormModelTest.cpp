@@ -14,6 +14,7 @@
 #include "platform/forms/MessageBox.h"
 #include "platform/forms/Program.h"
 #include "platform/forms/UserInput.h"
+#include "platform/support/Expected.h"
 #include "tests/support/TestHost.h"
 
 namespace {
@@ -386,6 +387,15 @@ TEST(FormProgram, AnUnforeseenErrorShowsTheRunTimeErrorReportAndEnds) {
               "Laufzeitfehler '-2147221499':\r\n\r\nKaputt"},
              {"standard exception", [] { throw std::runtime_error("disk on fire"); },
               "Laufzeitfehler '51':\r\n\r\ndisk on fire"},
+             {"failure with a system reason",
+              [] {
+                  platform::Expected<int> written =
+                      platform::Failure{"cannot write C:\\x", std::make_error_code(std::errc::no_space_on_device)};
+                  (void)written.value();
+              },
+              "Laufzeitfehler '61':\r\n\r\ncannot write C:\\x"},
+             {"failure without one", [] { (void)platform::Expected<int>(platform::Failure{"no good"}).value(); },
+              "Laufzeitfehler '51':\r\n\r\nno good"},
          }) {
         TestHost host;
         std::vector<std::string> journal;

@@ -66,9 +66,12 @@ int run(int argc, char** argv) {
     }
     platform::com::HResult result = function();
     if (result != platform::com::hr::Ok) {
-        tools::report(kTitle, std::string("Der Aufruf von ") + entry + " in \"" + file +
-                                  "\" ist mit dem Fehlercode " + hex(result) + " fehlgeschlagen.",
-                      tools::ReportKind::Error, silent);
+        std::string message = std::string("Der Aufruf von ") + entry + " in \"" + file + "\" ist mit dem Fehlercode " +
+                              hex(result) + " fehlgeschlagen.";
+        // Our own libraries say why; another library's status code is all there is.
+        if (auto reason = reinterpret_cast<platform::com::RegistrationErrorFunction>(dlsym(handle, "DllRegistrationError")))
+            if (const char* text = reason(); text && *text) message += std::string("\n\n") + text;
+        tools::report(kTitle, message, tools::ReportKind::Error, silent);
         return 1;
     }
     tools::report(kTitle, std::string(entry) + " in " + file + " erfolgreich.", tools::ReportKind::Information, silent);

@@ -25,15 +25,15 @@ platform::Expected<std::string> readInput(const std::string& path) {
     std::string bytes;
     if (path.empty() || path == "-") {
         if (!readAll(stdin, bytes))
-            return platform::Failure{"cannot read standard input: " + std::string(std::strerror(errno))};
+            return platform::Failure{"cannot read standard input: " + std::string(std::strerror(errno)), {errno, std::generic_category()}};
         return bytes;
     }
     std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (!file) return platform::Failure{path + ": " + std::strerror(errno)};
+    if (!file) return platform::Failure{path + ": " + std::strerror(errno), {errno, std::generic_category()}};
     bool ok = readAll(file, bytes);
     int readErrno = errno;
     std::fclose(file);
-    if (!ok) return platform::Failure{path + ": " + std::strerror(readErrno)};
+    if (!ok) return platform::Failure{path + ": " + std::strerror(readErrno), {readErrno, std::generic_category()}};
     return bytes;
 }
 

@@ -149,7 +149,7 @@ platform::Expected<FileVersion> readFileVersion(std::span<const std::uint8_t> im
 platform::Expected<FileVersion> readFileVersion(const std::filesystem::path& file) {
     std::error_code error;
     auto size = std::filesystem::file_size(file, error);
-    if (error) return Failure{error.message()};
+    if (error) return Failure{error.message(), error};
     if (size > kLargestImage) return Failure{"file too large for a PE image"};
     std::ifstream in(file, std::ios::binary);
     std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
