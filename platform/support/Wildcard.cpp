@@ -31,12 +31,13 @@ bool matchesWildcard(std::string_view patternText, std::string_view nameText) {
     const std::u32string s = foldedCodePoints(nameText);
     std::size_t pi = 0, si = 0, starP = std::u32string::npos, starS = 0;
     while (si < s.size()) {
-        if (pi < p.size() && (p[pi] == U'?' || p[pi] == s[si])) {
-            ++pi;
-            ++si;
-        } else if (pi < p.size() && p[pi] == U'*') {
+        // A star is always a wildcard, even against a "*" in the name (a Linux name may hold one).
+        if (pi < p.size() && p[pi] == U'*') {
             starP = pi++;
             starS = si;
+        } else if (pi < p.size() && (p[pi] == U'?' || p[pi] == s[si])) {
+            ++pi;
+            ++si;
         } else if (starP != std::u32string::npos) {
             pi = starP + 1;
             si = ++starS;

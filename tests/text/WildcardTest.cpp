@@ -23,6 +23,8 @@ TEST(Wildcard, OneCharacterPerQuestionMarkAndCaseFoldedAsThePrefixComparesNames)
         {"a*b*c", "axxbyy", false},
         {"*", "", true},
         {"?", "", false},
+        {"*", "*x", true},  // a star in the name is no reason to take the pattern's star literally
+        {"*.txt", "*.txt.txt", true},
         {"x\xFF?",
          "x\xFF"
          "a",
