@@ -9,6 +9,7 @@
 #include "platform/standins/unace/AceArchive.h"
 #include "platform/standins/unace/CommentDecoder.h"
 #include "platform/standins/unace/UnAce.h"
+#include "tests/support/TestPrefix.h"
 #include "tests/unace/AceSession.h"
 
 namespace {
@@ -78,6 +79,23 @@ TEST(AceFixtures, OutOfBoundsHeaderEndsTheArchiveCleanly) {
 }
 
 }  // namespace
+
+TEST(AceFixtures, MissingLastVolumeFailsOnlyTheMemberThatNeedsIt) {
+    REQUIRE_ACE_FIXTURES();
+    const fs::path dir = testing_support::makeTempDirectory("unace-volumes");
+    for (const char* volume : {"multivolume.ace", "multivolume.c00"}) {
+        fs::copy_file(aceFixtures() / "tests.ace.v1" / volume, dir / volume);
+    }
+    const auto session = runSession((dir / "multivolume.ace").string(), ACE_TEST);
+    fs::remove_all(dir);
+    ASSERT_FALSE(session.entries.empty());
+    EXPECT_EQ(session.lastHeaderResult, ACE_END_ARCHIVE);
+    EXPECT_EQ(session.entries.back().result, ACE_ERROR_VOLUME) << session.entries.back().name;
+    for (std::size_t i = 0; i + 1 < session.entries.size(); ++i) {
+        EXPECT_EQ(session.entries[i].result, ACE_SUCCESS) << session.entries[i].name;
+    }
+    EXPECT_LT(session.entries.size(), lineCount((aceFixtures() / "tests.ace.v1/multivolume.ace.md5").string()));
+}
 
 TEST(AceFixtures, ArchiveAndMemberComments) {
     REQUIRE_ACE_FIXTURES();
