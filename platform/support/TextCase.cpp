@@ -1,8 +1,8 @@
 #include "platform/support/TextCase.h"
 
+#include <locale.h>
 #include <clocale>
 #include <cwctype>
-#include <locale.h>
 
 #include "platform/support/Utf8.h"
 
@@ -18,15 +18,15 @@ locale_t utf8Locale() {
     return loc;
 }
 
-}  // namespace
-
-std::string foldCase(std::string_view text) {
+// Each code point through `map`; ASCII by hand, bytes that are not UTF-8 kept as they are.
+template <class Map>
+std::string mapCodePoints(std::string_view text, char (*mapAscii)(char), Map map) {
     std::string out;
     out.reserve(text.size());
     for (std::size_t i = 0; i < text.size();) {
         unsigned char c = static_cast<unsigned char>(text[i]);
         if (c < 0x80) {
-            out += (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : static_cast<char>(c);
+            out += mapAscii(static_cast<char>(c));
             ++i;
             continue;
         }
@@ -37,13 +37,32 @@ std::string foldCase(std::string_view text) {
             ++i;
             continue;
         }
-        appendUtf8(static_cast<char32_t>(towupper_l(static_cast<wint_t>(cp), utf8Locale())), out);
+        appendUtf8(static_cast<char32_t>(map(static_cast<wint_t>(cp), utf8Locale())), out);
         i += len;
     }
     return out;
 }
 
-bool equalsIgnoreCase(std::string_view a, std::string_view b) { return foldCase(a) == foldCase(b); }
+char asciiUpperChar(char c) {
+    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
+}
+char asciiLowerChar(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
+}
+
+}  // namespace
+
+std::string foldCase(std::string_view text) {
+    return mapCodePoints(text, asciiUpperChar, towupper_l);
+}
+
+std::string lowerCase(std::string_view text) {
+    return mapCodePoints(text, asciiLowerChar, towlower_l);
+}
+
+bool equalsIgnoreCase(std::string_view a, std::string_view b) {
+    return foldCase(a) == foldCase(b);
+}
 
 std::string asciiLower(std::string_view text) {
     std::string s(text);

@@ -11,6 +11,9 @@ namespace platform {
 // The upper-case fold of a UTF-8 text; bytes that are not valid UTF-8 are kept as they are.
 std::string foldCase(std::string_view text);
 bool equalsIgnoreCase(std::string_view a, std::string_view b);
+// The lower-case form of a UTF-8 text, code point by code point, as the host's LCase gives it;
+// bytes that are not valid UTF-8 are kept as they are.
+std::string lowerCase(std::string_view text);
 
 // ASCII-only helpers for keywords and switches.
 std::string asciiLower(std::string_view text);

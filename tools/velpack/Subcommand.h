@@ -27,6 +27,8 @@ struct Subcommand {
 extern const Subcommand kHe2Command;
 extern const Subcommand kZipCommand;
 extern const Subcommand kPatchCommand;
+extern const Subcommand kRarCommand;
+extern const Subcommand kAceCommand;
 
 // True for "-h", "--help" and "help".
 bool isHelpRequest(std::string_view arg);

@@ -16,6 +16,8 @@ const Subcommand* const kSubcommands[] = {
     &velpack_tool::kHe2Command,
     &velpack_tool::kZipCommand,
     &velpack_tool::kPatchCommand,
+    &velpack_tool::kRarCommand,
+    &velpack_tool::kAceCommand,
 };
 
 std::string allUsage() {

@@ -1,0 +1,54 @@
+#include "tests/rar/RarFixture.h"
+
+#include "platform/com/Events.h"
+#include "platform/gorsl/gorsla/Tools.h"
+#include "platform/standins/unrar/UnRAR.h"
+#include "velpack/frame/Factories.h"
+#include "velpack/frame/ToolLibrary.h"
+
+namespace rar_tests {
+
+fs::path fixtureFolder() {
+    fs::path folder = fs::path(QUILLON_SHARED_DIR) / "fixtures" / "rar";
+    std::error_code ec;
+    return fs::is_directory(folder, ec) ? folder : fs::path();
+}
+
+fs::path fixture(const std::string& name) {
+    return fixtureFolder() / name;
+}
+
+Listing listWithUnrar(const std::string& archiveName, std::int32_t operation) {
+    Listing listing;
+    RAROpenArchiveData open{};
+    open.OpenMode = UNRAR_OPEN_LIST;
+    UnrarArchive* archive = RAROpenArchive(&open, archiveName.c_str());
+    listing.openResult = static_cast<std::int32_t>(open.OpenResult);
+    if (!archive) return listing;
+    RARHeaderData header{};
+    while ((listing.lastHeaderResult = RARReadHeader(archive, &header)) == UNRAR_OK) {
+        listing.names.emplace_back(header.FileName);
+        listing.processResults.push_back(RARProcessFile(archive, operation, nullptr, nullptr));
+    }
+    RARCloseArchive(archive);
+    return listing;
+}
+
+PrefixTest::PrefixTest() : driveC(prefix / "drive_c") {}
+
+RarObject::RarObject(const std::string& archiveName) {
+    velpack::useGorsla(platform::com::queryAs<gorsl::IGorsla>(gorsl::createTools()));
+    rar = platform::com::queryAs<velpack::IRARFile>(velpack::createRARFile());
+    sink = platform::com::make<RecordingSink>();
+    rar.query<platform::com::IEventSource>()->advise(velpack::IRARFileEvents::iid, sink.get());
+    rar->put_ArchiveName(archiveName);
+}
+
+std::vector<std::string> RarObject::contents() const {
+    std::vector<std::string> out;
+    velpack::Ptr<velpack::IStringCollection> collection = rar->get_ArchiveContents();
+    for (std::int32_t i = 1; collection && i <= collection->Count(); ++i) out.push_back(collection->Item(i));
+    return out;
+}
+
+}  // namespace rar_tests
