@@ -36,7 +36,7 @@ std::vector<std::string> treeOf(const fs::path& root) {
     std::error_code ec;
     for (auto it = fs::recursive_directory_iterator(root, ec); !ec && it != fs::recursive_directory_iterator();
          it.increment(ec)) {
-        std::string name = fs::relative(it->path(), root).generic_string();
+        std::string name = it->path().lexically_relative(root).generic_string();
         if (it->is_symlink()) name += " -> " + fs::read_symlink(it->path()).string();
         out.push_back(std::move(name));
     }

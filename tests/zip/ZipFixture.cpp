@@ -1,11 +1,7 @@
 #include "tests/zip/ZipFixture.h"
 
 #include <sys/stat.h>
-#include <zlib.h>
 
-#include <algorithm>
-#include <fstream>
-#include <sstream>
 #include <stdexcept>
 
 #include "platform/com/Events.h"
@@ -71,36 +67,6 @@ ScratchTest::~ScratchTest() {
          it.increment(ec))
         if (!it->is_symlink()) ::chmod(it->path().c_str(), 0700);
     fs::remove_all(dir, ec);
-}
-
-void writeFile(const fs::path& path, const std::string& content) {
-    fs::create_directories(path.parent_path());
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << content;
-    if (!out) throw std::runtime_error("cannot write " + path.string());
-}
-
-std::string readFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) throw std::runtime_error("cannot read " + path.string());
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-std::uint32_t crcOf(const std::string& content) {
-    return static_cast<std::uint32_t>(
-        crc32(0, reinterpret_cast<const Bytef*>(content.data()), static_cast<uInt>(content.size())));
-}
-
-std::vector<std::string> treeOf(const fs::path& root) {
-    std::vector<std::string> out;
-    std::error_code ec;
-    for (auto it = fs::recursive_directory_iterator(root, ec); !ec && it != fs::recursive_directory_iterator();
-         it.increment(ec))
-        out.push_back(fs::relative(it->path(), root).generic_string());
-    std::sort(out.begin(), out.end());
-    return out;
 }
 
 void buildArchive(const fs::path& archive, const std::vector<Entry>& entries) {

@@ -13,6 +13,7 @@
 
 #include <velpack/Velpack.h>
 #include "platform/com/Unknown.h"
+#include "tests/support/Files.h"
 #include "tests/support/Programs.h"
 
 namespace zip_tests {
@@ -66,11 +67,10 @@ protected:
     fs::path dir;
 };
 
-void writeFile(const fs::path& path, const std::string& content);
-std::string readFile(const fs::path& path);
-std::uint32_t crcOf(const std::string& content);
-// Names of every file, folder and link below `root`, "/"-separated and sorted.
-std::vector<std::string> treeOf(const fs::path& root);
+using testing_support::crcOf;
+using testing_support::readFile;
+using testing_support::treeOf;
+using testing_support::writeFile;
 
 // One entry of an archive built with libzip.
 struct Entry {

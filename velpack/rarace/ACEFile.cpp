@@ -1,36 +1,52 @@
-// ACEFile: placeholder until the UnACE functions land; creation works, the members that need
-// the library raise "not implemented".
-#include <velpack/Velpack.h>
-#include "platform/com/Error.h"
+// ACEFile: ACE archives through the UnACE functions.
+#include "platform/standins/unace/UnAce.h"
 #include "velpack/frame/Factories.h"
+#include "velpack/rarace/ArchiveFile.h"
 
 namespace velpack {
+namespace rarace {
 namespace {
-class ACEFile final : public platform::com::Object<IACEFile, platform::com::IEventSource> {
-public:
-    Ptr<IStringCollection> get_ArchiveContents() override { return contents_; }
-    void putref_ArchiveContents(Ptr<IStringCollection> v) override { contents_ = std::move(v); }
-    std::int32_t Extract(const std::string&, const std::string&) override {
-        throw platform::com::Error::notImplemented(kACEFileProgId, "Extract");
-    }
-    void put_Password(const std::string& v) override { password_ = v; }
-    std::string get_Password() override { return password_; }
-    void put_ArchiveName(const std::string& v) override { archive_ = v; }
-    std::string get_ArchiveName() override { return archive_; }
-    Boolean View() override { throw platform::com::Error::notImplemented(kACEFileProgId, "View"); }
-    std::uint32_t advise(const Guid& eventIid, Unknown* sink) override {
-        return eventIid == IACEFileEvents::iid ? sinks_.advise(sink) : 0;
-    }
-    void unadvise(std::uint32_t cookie) override { sinks_.unadvise(cookie); }
 
-private:
-    Ptr<IStringCollection> contents_;
-    std::string password_, archive_;
-    platform::com::EventSinks<IACEFileEvents> sinks_;
+struct AceLibrary {
+    static constexpr std::uint32_t kViewOpenMode = ACE_OPEN_EXTRACT;
+
+    class Archive {
+    public:
+        static std::optional<Archive> open(const std::string& name, std::uint32_t mode) {
+            ACEOpenArchiveData data{};
+            data.openMode = mode;
+            ACEHandle handle = ACEOpenArchive(&data, name.c_str());
+            // The library gives no handle with a failed open; nothing to close.
+            if (data.openResult != ACE_SUCCESS) return std::nullopt;
+            return Archive(handle);
+        }
+        Archive(Archive&& other) noexcept : handle_(std::exchange(other.handle_, nullptr)) {}
+        Archive& operator=(Archive&&) = delete;
+        ~Archive() {
+            if (handle_) ACECloseArchive(handle_);
+        }
+
+        void setPassword(const std::string& password) { ACESetPassword(handle_, password.c_str()); }
+        bool readHeader(std::string& fileNameField) {
+            ACEHeaderData header{};
+            if (ACEReadHeader(handle_, &header) != ACE_SUCCESS) return false;
+            fileNameField.assign(header.fileName, sizeof header.fileName);
+            return true;
+        }
+        // An entry not worked on needs no call: the next header read moves past it.
+        void skip() {}
+        std::int32_t extract(const std::string& target) { return ACEProcessFile(handle_, ACE_EXTRACT, target.c_str()); }
+
+    private:
+        explicit Archive(ACEHandle handle) : handle_(handle) {}
+        ACEHandle handle_;
+    };
 };
+
 }  // namespace
+}  // namespace rarace
 
 platform::com::Unknown* createACEFile() {
-    return static_cast<IACEFile*>(new ACEFile());
+    return static_cast<IACEFile*>(new rarace::ArchiveFile<IACEFile, IACEFileEvents, rarace::AceLibrary>());
 }
 }  // namespace velpack

@@ -5,8 +5,8 @@
 #include "platform/standins/unrar/RarTargets.h"
 #include "platform/standins/unrar/RarVolumes.h"
 #include "platform/standins/unrar/UnRAR.h"
-#include "tests/rar/Rar5Writer.h"
-#include "tests/rar/RarFixture.h"
+#include "tests/rarace/Rar5Writer.h"
+#include "tests/rarace/RarFixture.h"
 #include "tests/support/Files.h"
 
 namespace rar_tests {

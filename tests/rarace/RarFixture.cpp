@@ -1,4 +1,4 @@
-#include "tests/rar/RarFixture.h"
+#include "tests/rarace/RarFixture.h"
 
 #include "platform/com/Events.h"
 #include "platform/gorsl/gorsla/Tools.h"
@@ -36,19 +36,11 @@ Listing listWithUnrar(const std::string& archiveName, std::int32_t operation) {
 
 PrefixTest::PrefixTest() : driveC(prefix / "drive_c") {}
 
-RarObject::RarObject(const std::string& archiveName) {
+void useLinkedToolLibrary() {
     velpack::useGorsla(platform::com::queryAs<gorsl::IGorsla>(gorsl::createTools()));
-    rar = platform::com::queryAs<velpack::IRARFile>(velpack::createRARFile());
-    sink = platform::com::make<RecordingSink>();
-    rar.query<platform::com::IEventSource>()->advise(velpack::IRARFileEvents::iid, sink.get());
-    rar->put_ArchiveName(archiveName);
 }
 
-std::vector<std::string> RarObject::contents() const {
-    std::vector<std::string> out;
-    velpack::Ptr<velpack::IStringCollection> collection = rar->get_ArchiveContents();
-    for (std::int32_t i = 1; collection && i <= collection->Count(); ++i) out.push_back(collection->Item(i));
-    return out;
-}
+RarObject::RarObject(const std::string& archiveName) : ArchiveObject(velpack::createRARFile(), archiveName) {}
+AceObject::AceObject(const std::string& archiveName) : ArchiveObject(velpack::createACEFile(), archiveName) {}
 
 }  // namespace rar_tests

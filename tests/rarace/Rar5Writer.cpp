@@ -1,4 +1,4 @@
-#include "tests/rar/Rar5Writer.h"
+#include "tests/rarace/Rar5Writer.h"
 
 #include <zlib.h>
 

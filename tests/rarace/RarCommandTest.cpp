@@ -1,6 +1,6 @@
 // velpack rar from the command line: the listing, the events as lines, and the exit status.
-#include "tests/rar/Rar5Writer.h"
-#include "tests/rar/RarFixture.h"
+#include "tests/rarace/Rar5Writer.h"
+#include "tests/rarace/RarFixture.h"
 #include "tests/support/Files.h"
 #include "tests/support/Programs.h"
 

@@ -3,8 +3,8 @@
 #include <unistd.h>
 
 #include "platform/com/Creation.h"
-#include "tests/rar/Rar5Writer.h"
-#include "tests/rar/RarFixture.h"
+#include "tests/rarace/Rar5Writer.h"
+#include "tests/rarace/RarFixture.h"
 #include "tests/support/Files.h"
 #include "velpack/frame/ToolLibrary.h"
 
@@ -36,7 +36,7 @@ TEST_F(RarFile, ExtractsBelowTheDestinationWithOrWithoutATrailingSeparator) {
     std::string name = archive("t.rar", kSmallTree);
     for (const char* destination : {"C:\\out", "C:\\out2\\"}) {
         RarObject object(name);
-        EXPECT_EQ(object.rar->Extract(destination, ""), 1) << destination;
+        EXPECT_EQ(object->Extract(destination, ""), 1) << destination;
         EXPECT_EQ(object.sink->events,
                   (std::vector<std::string>{"Extracting|a.txt", "Extracted|a.txt|True", "Extracting|d",
                                             "Extracted|d|True", "Extracting|d\\b.txt", "Extracted|d\\b.txt|True"}));
@@ -53,30 +53,32 @@ TEST_F(RarFile, AnEmptyDestinationExtractsBelowTheWorkingDirectory) {
     fs::path previous = fs::current_path();
     fs::current_path(driveC / "cwd");
     RarObject object(name);
-    std::int32_t result = object.rar->Extract("", "");
+    std::int32_t result = object->Extract("", "");
     fs::current_path(previous);
     EXPECT_EQ(result, 1);
     EXPECT_EQ(treeOf(driveC / "cwd"), (std::vector<std::string>{"a.txt", "d", "d/b.txt"}));
 }
 
 TEST_F(RarFile, AFileListSelectsByTheLowerCasedEntryName) {
-    std::string name = archive("t.rar", {{"a.txt", "a"}, {"B.TXT", "b"}, {"c.txt", "c"}, {"d/a.txt", "da"}});
+    std::string name =
+        archive("t.rar", {{"a.txt", "a"}, {"B.TXT", "b"}, {"c.txt", "c"}, {"d/a.txt", "da"}, {"ÄRGER.TXT", "ä"}});
     RarObject object(name);
     // Only the entry name is lower-cased: the list item "C.txt" matches nothing.
-    EXPECT_EQ(object.rar->Extract("C:\\out", "a.txt;b.txt;C.txt"), 1);
-    EXPECT_EQ(object.sink->events, (std::vector<std::string>{"Extracting|a.txt", "Extracted|a.txt|True",
-                                                             "Extracting|B.TXT", "Extracted|B.TXT|True"}));
-    EXPECT_EQ(treeOf(driveC / "out"), (std::vector<std::string>{"B.TXT", "a.txt"}));
+    EXPECT_EQ(object->Extract("C:\\out", "a.txt;b.txt;C.txt;ärger.txt"), 1);
+    EXPECT_EQ(object.sink->events,
+              (std::vector<std::string>{"Extracting|a.txt", "Extracted|a.txt|True", "Extracting|B.TXT",
+                                        "Extracted|B.TXT|True", "Extracting|ÄRGER.TXT", "Extracted|ÄRGER.TXT|True"}));
+    EXPECT_EQ(treeOf(driveC / "out"), (std::vector<std::string>{"B.TXT", "a.txt", "ÄRGER.TXT"}));
 }
 
 TEST_F(RarFile, AnUnopenableArchiveGivesAnEmptyListingAndNoEvents) {
     writeFile(driveC / "in/junk.rar", "not an archive at all");
     for (const char* name : {"C:\\in\\junk.rar", "C:\\in\\missing.rar", ""}) {
         RarObject object(name);
-        EXPECT_EQ(object.rar->View(), platform::com::False) << name;
-        ASSERT_TRUE(object.rar->get_ArchiveContents()) << name;
-        EXPECT_EQ(object.rar->get_ArchiveContents()->Count(), 0) << name;
-        EXPECT_EQ(object.rar->Extract("C:\\out", ""), -1) << name;
+        EXPECT_EQ(object->View(), platform::com::False) << name;
+        ASSERT_TRUE(object->get_ArchiveContents()) << name;
+        EXPECT_EQ(object->get_ArchiveContents()->Count(), 0) << name;
+        EXPECT_EQ(object->Extract("C:\\out", ""), -1) << name;
         EXPECT_TRUE(object.sink->events.empty()) << name;
     }
     EXPECT_FALSE(fs::exists(driveC / "out"));
@@ -85,12 +87,12 @@ TEST_F(RarFile, AnUnopenableArchiveGivesAnEmptyListingAndNoEvents) {
 TEST_F(RarFile, ViewListsEveryEntryAndReplacesTheLastListing) {
     std::string name = archive("t.rar", kSmallTree);
     RarObject object(name);
-    object.rar->put_Password("ignored");
-    EXPECT_EQ(object.rar->View(), platform::com::True);
+    object->put_Password("ignored");
+    EXPECT_EQ(object->View(), platform::com::True);
     EXPECT_EQ(object.contents(), (std::vector<std::string>{"a.txt", "d", "d\\b.txt"}));
-    velpack::Ptr<velpack::IStringCollection> first = object.rar->get_ArchiveContents();
-    EXPECT_EQ(object.rar->View(), platform::com::True);
-    EXPECT_NE(object.rar->get_ArchiveContents().get(), first.get());
+    velpack::Ptr<velpack::IStringCollection> first = object->get_ArchiveContents();
+    EXPECT_EQ(object->View(), platform::com::True);
+    EXPECT_NE(object->get_ArchiveContents().get(), first.get());
     EXPECT_EQ(first->Count(), 3);
     EXPECT_TRUE(object.sink->events.empty());
 }
@@ -103,7 +105,7 @@ TEST_F(RarFile, UnsafeEntriesFailAndTheRestComeOut) {
                                             {"inner", "ok.txt", Kind::SymbolicLink},
                                             {"ok.txt", "fine"}});
     RarObject object(name);
-    EXPECT_EQ(object.rar->Extract("C:\\out\\sub", ""), 1);
+    EXPECT_EQ(object->Extract("C:\\out\\sub", ""), 1);
     EXPECT_EQ(object.sink->events,
               (std::vector<std::string>{"Extracting|..\\escape.txt", "Extracted|..\\escape.txt|False",
                                         "Extracting|\\abs.txt", "Extracted|\\abs.txt|False",
@@ -119,7 +121,7 @@ TEST_F(RarFile, DamagedDataLeavesNoFile) {
     // Cut inside a.txt's data: its data ends early and nothing after it can be read.
     writeFile(driveC / "in/cut.rar", bytes.substr(0, bytes.size() / 2));
     RarObject object("C:\\in\\cut.rar");
-    EXPECT_EQ(object.rar->Extract("C:\\out", ""), 1);
+    EXPECT_EQ(object->Extract("C:\\out", ""), 1);
     EXPECT_EQ(object.sink->events, (std::vector<std::string>{"Extracting|a.txt", "Extracted|a.txt|False"}));
     EXPECT_EQ(treeOf(driveC / "out"), std::vector<std::string>{});
 }
@@ -142,7 +144,7 @@ protected:
     // Extracts the fixture to C:\out and returns the events.
     std::vector<std::string> extract(const std::string& fixtureName, const std::string& files = "") {
         RarObject object(fixture(fixtureName).string());
-        EXPECT_EQ(object.rar->Extract("C:\\out", files), 1) << fixtureName;
+        EXPECT_EQ(object->Extract("C:\\out", files), 1) << fixtureName;
         return object.sink->events;
     }
     std::uint32_t crcOut(const std::string& name) { return crcOf(readFile(driveC / "out" / name)); }
@@ -170,12 +172,6 @@ TEST_F(RarFixtures, ExtractWithTheirContents) {
         {"test_read_format_rar_windows.rar", "testdir/test.txt", crcOf("test text file\r\n")},
         {"test_read_format_rar_unicode.rar", "表だよ/漢字長いファイル名long-filename-in-漢字.txt", crcOf("kanji")},
         {"test_read_format_rar5_stored.rar", "helloworld.txt", crcOf("hello libarchive test suite!\n")},
-        {"test_read_format_rar3_lowdist_reset.rar", "lowdist-reset.bin",
-         crcOf(std::string("\x00\x01\x02\x03\x04\x05\x06\x07\x08\x09\x0a\x0b\x0c\x0d\x0e\x0f"
-                           "\x10\x11\x12\x13\x14\x15\x16\x17\x18\x19\x1a\x1b\x1c\x1d\x1e\x1f"
-                           "\x20\x21\x22\x23\x24\x25\x26\x27\x02\x03\x04\x05\x06\x07\x0d\x0e\x0f"
-                           "\x28\x29\x2a\x2b\x2c\x2d\x2e\x2f\x30\x31\x32\x33\x34\x35\x36",
-                           64))},
     };
     for (const Case& c : cases) {
         fs::remove_all(driveC / "out");
@@ -209,8 +205,8 @@ TEST_F(RarFixtures, EncryptedEntriesFailOneByOneAndLeaveNothing) {
     for (const char* name : {"test_read_format_rar4_encrypted.rar", "test_read_format_rar5_encrypted.rar"}) {
         fs::remove_all(driveC / "out");
         RarObject object(fixture(name).string());
-        object.rar->put_Password("password");  // libarchive cannot decrypt: it changes nothing
-        EXPECT_EQ(object.rar->Extract("C:\\out", ""), 1);
+        object->put_Password("password");  // libarchive cannot decrypt: it changes nothing
+        EXPECT_EQ(object->Extract("C:\\out", ""), 1);
         EXPECT_EQ(object.sink->events,
                   (std::vector<std::string>{"Extracting|a.txt", "Extracted|a.txt|True", "Extracting|b.txt",
                                             "Extracted|b.txt|False", "Extracting|c.txt", "Extracted|c.txt|True",
@@ -221,9 +217,12 @@ TEST_F(RarFixtures, EncryptedEntriesFailOneByOneAndLeaveNothing) {
     }
 }
 
-TEST_F(RarFixtures, SolidRar4AndEncryptedHeadersEndTheRunCleanly) {
+TEST_F(RarFixtures, WhatLibarchiveCannotReadFailsCleanly) {
     EXPECT_EQ(extract("test_read_format_rar4_solid_encrypted.rar"),
               (std::vector<std::string>{"Extracting|a.txt", "Extracted|a.txt|False"}));
+    // libarchive 3.6.2 cannot decode this RAR 3 stream (later versions can).
+    EXPECT_EQ(extract("test_read_format_rar3_lowdist_reset.rar"),
+              (std::vector<std::string>{"Extracting|lowdist-reset.bin", "Extracted|lowdist-reset.bin|False"}));
     EXPECT_TRUE(extract("test_read_format_rar_encryption_header.rar").empty());
     EXPECT_EQ(treeOf(driveC / "out"), std::vector<std::string>{});
 }
@@ -232,11 +231,12 @@ TEST_F(RarFixtures, ASelfExtractingArchiveExtractsLikeItsArchive) {
     writeFile(driveC / "in/setup.exe",
               "MZ" + std::string(40000, '\x90') + readFile(fixture("test_read_format_rar.rar")));
     RarObject object("C:\\in\\setup.exe");
-    EXPECT_EQ(object.rar->Extract("C:\\out", "test.txt;testdir\\test.txt"), 1);
+    EXPECT_EQ(object->Extract("C:\\out", "test.txt;testdir\\test.txt"), 1);
     EXPECT_EQ(treeOf(driveC / "out"), (std::vector<std::string>{"test.txt", "testdir", "testdir/test.txt"}));
 }
 
 TEST_F(RarFixtures, MalformedArchivesWriteNothingOutside) {
+    std::vector<std::string> before = treeOf(driveC);
     int tried = 0;
     for (const auto& item : fs::directory_iterator(fixtureFolder())) {
         std::string name = item.path().filename().string();
@@ -249,12 +249,14 @@ TEST_F(RarFixtures, MalformedArchivesWriteNothingOutside) {
                          name.find("nonempty_dir") != std::string::npos || name.find("too_small") != std::string::npos;
         if (!malformed) continue;
         RarObject object(item.path().string());
-        object.rar->View();
-        object.rar->Extract("C:\\out\\" + name, "");
+        object->View();
+        object->Extract("C:\\out\\" + name, "");
         ++tried;
     }
     EXPECT_GT(tried, 20);
-    for (const std::string& path : treeOf(driveC)) EXPECT_TRUE(path == "out" || path.starts_with("out/")) << path;
+    std::vector<std::string> after = treeOf(driveC);
+    std::erase_if(after, [](const std::string& path) { return path == "out" || path.starts_with("out/"); });
+    EXPECT_EQ(after, before);
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <velpack/Velpack.h>
+#include "platform/com/Events.h"
 #include "platform/com/Unknown.h"
 #include "tests/support/TestPrefix.h"
 
@@ -46,7 +47,8 @@ protected:
 };
 
 // Every event as one line: "Extracting|name", "Extracted|name|True".
-class RecordingSink final : public platform::com::Object<velpack::IRARFileEvents> {
+template <class Events>
+class RecordingSink final : public platform::com::Object<Events> {
 public:
     std::vector<std::string> events;
     void Extracting(const std::string& name) override { events.push_back("Extracting|" + name); }
@@ -55,13 +57,36 @@ public:
     }
 };
 
-// A RARFile made by the component's own factory, with the tool library linked in and a
-// recording sink advised.
-struct RarObject {
+// The tool library linked in, for objects made by the component's own factories.
+void useLinkedToolLibrary();
+
+// A RARFile or ACEFile made by the component's own factory, with the tool library linked in
+// and a recording sink advised.
+template <class Interface, class Events>
+struct ArchiveObject {
+    ArchiveObject(velpack::Unknown* made, const std::string& archiveName) {
+        useLinkedToolLibrary();
+        object = platform::com::queryAs<Interface>(made);
+        sink = platform::com::make<RecordingSink<Events>>();
+        object.template query<platform::com::IEventSource>()->advise(Events::iid, sink.get());
+        object->put_ArchiveName(archiveName);
+    }
+    Interface* operator->() const { return object.get(); }
+    std::vector<std::string> contents() const {  // ArchiveContents as a vector
+        std::vector<std::string> out;
+        velpack::Ptr<velpack::IStringCollection> collection = object->get_ArchiveContents();
+        for (std::int32_t i = 1; collection && i <= collection->Count(); ++i) out.push_back(collection->Item(i));
+        return out;
+    }
+    velpack::Ptr<Interface> object;
+    velpack::Ptr<RecordingSink<Events>> sink;
+};
+
+struct RarObject : ArchiveObject<velpack::IRARFile, velpack::IRARFileEvents> {
     explicit RarObject(const std::string& archiveName);
-    velpack::Ptr<velpack::IRARFile> rar;
-    velpack::Ptr<RecordingSink> sink;
-    std::vector<std::string> contents() const;  // ArchiveContents as a vector
+};
+struct AceObject : ArchiveObject<velpack::IACEFile, velpack::IACEFileEvents> {
+    explicit AceObject(const std::string& archiveName);
 };
 
 }  // namespace rar_tests

@@ -1,0 +1,55 @@
+// ACEFile: the twin of RARFile over the UnACE functions. What differs: View opens with mode 1,
+// and an entry that is not worked on needs no call.
+#include "tests/rarace/RarFixture.h"
+#include "tests/support/Files.h"
+#include "tests/unace/AceWriter.h"
+
+namespace rar_tests {
+namespace {
+
+using unace_test::aceArchive;
+using unace_test::AceEntry;
+
+class AceFile : public PrefixTest {
+protected:
+    std::string archive(const std::string& name, const std::vector<AceEntry>& entries) {
+        fs::create_directories(driveC / "in");
+        unace_test::writeBytes(driveC / "in" / name, aceArchive(entries));
+        return "C:\\in\\" + name;
+    }
+};
+
+// The names of the entries the events were raised for, without their outcome.
+std::vector<std::string> eventNames(const std::vector<std::string>& events) {
+    std::vector<std::string> names;
+    for (const std::string& event : events) names.push_back(event.substr(0, event.find('|', event.find('|') + 1)));
+    return names;
+}
+
+TEST_F(AceFile, ViewListsTheEntriesAndExtractRaisesEventsForTheSelectedOnly) {
+    std::string name = archive("t.ace", {{.name = "a.txt", .data = "alpha"},
+                                         {.name = "D", .directory = true},
+                                         {.name = "D\\B.TXT", .data = "beta"},
+                                         {.name = "c.txt", .data = "gamma"}});
+    AceObject object(name);
+    EXPECT_EQ(object->View(), platform::com::True);
+    EXPECT_EQ(object.contents(), (std::vector<std::string>{"a.txt", "D", "D\\B.TXT", "c.txt"}));
+    EXPECT_EQ(object->Extract("C:\\out", "a.txt;d\\b.txt"), 1);
+    EXPECT_EQ(eventNames(object.sink->events), (std::vector<std::string>{"Extracting|a.txt", "Extracted|a.txt",
+                                                                         "Extracting|D\\B.TXT", "Extracted|D\\B.TXT"}));
+}
+
+TEST_F(AceFile, AnUnopenableArchiveGivesAnEmptyListingAndNoEvents) {
+    testing_support::writeFile(driveC / "in/junk.ace", "not an archive at all");
+    for (const char* name : {"C:\\in\\junk.ace", "C:\\in\\missing.ace"}) {
+        AceObject object(name);
+        EXPECT_EQ(object->View(), platform::com::False) << name;
+        ASSERT_TRUE(object->get_ArchiveContents()) << name;
+        EXPECT_EQ(object->get_ArchiveContents()->Count(), 0) << name;
+        EXPECT_EQ(object->Extract("C:\\out", ""), -1) << name;
+        EXPECT_TRUE(object.sink->events.empty()) << name;
+    }
+}
+
+}  // namespace
+}  // namespace rar_tests
