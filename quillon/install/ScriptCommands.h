@@ -43,10 +43,18 @@ void ExecuteScriptCommand(const std::string& keyword, const std::string& argumen
 // The commands of the dispatcher table.
 void MessageCommand(const ScriptArguments& A, const std::string& productKey, bool& CancelRequested);
 void QueryCancelCommand(const ScriptArguments& A, const std::string& productKey, bool& CancelRequested);
+// DELETE: every file the path names (wildcards * and ? in its last component, names compared
+// as the prefix compares them) is gone; folders are never deleted. Nothing named, or a file
+// that cannot be removed, logs the failure line; the deletion stops at the first such file.
 void DeleteCommand(const ScriptArguments& A, const std::string& productKey, bool& CancelRequested);
 void ShellDeleteCommand(const ScriptArguments& A, const std::string& productKey, bool& CancelRequested);
 void AddCommand(const ScriptArguments& A, const std::string& productKey, bool& CancelRequested);
+// COPY: afterwards A2 is a copy of A1. An existing A2 is set aside under a hidden name in its
+// folder (logged as the nested delete) and put back when the copy is not produced, so a failed
+// COPY leaves the old A2 in place.
 void CopyCommand(const ScriptArguments& A, const std::string& productKey, bool& CancelRequested);
+// MOVE: the nested COPY, then the source deleted; when the COPY did not produce A2, the source
+// stays and the log says so instead of the deletion lines.
 void MoveCommand(const ScriptArguments& A, const std::string& productKey, bool& CancelRequested);
 void SetVersionCommand(const ScriptArguments& A, const std::string& productKey, bool& CancelRequested);
 void WebLinkAddCommand(const ScriptArguments& A, const std::string& productKey, bool& CancelRequested);

@@ -2,6 +2,8 @@
 // produce, each case run as a whole install script on real files in a throwaway prefix.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include "platform/forms/MessageBox.h"
 #include "quillon/install/ScriptCommands.h"
 #include "tests/install/InstallFixture.h"
@@ -40,7 +42,9 @@ struct ScriptCase {
     std::vector<std::pair<std::string, std::string>> registry = {};
 };
 
-void PrintTo(const ScriptCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const ScriptCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 const Box kCancelled{"Quillon", "Die Installation wurde abgebrochen.", 16};
 Box information(const std::string& text) {
@@ -66,7 +70,12 @@ const std::vector<ScriptCase> kCases = {
      "MESSAGE \"  Hallo  \"\r\nMSG \"Hallo\"\r\nMESSAGE   Welt  ",
      {},
      {information("  Hallo  "), information("\"Hallo\""), information("Welt")}},
-    {"SemicolonsAlwaysSeparate", {}, {}, "MESSAGE \"a;b\"\r\nMESSAGE Eins; zwei", {}, {information("\"a"), information("Eins")}},
+    {"SemicolonsAlwaysSeparate",
+     {},
+     {},
+     "MESSAGE \"a;b\"\r\nMESSAGE Eins; zwei",
+     {},
+     {information("\"a"), information("Eins")}},
     {"QuotedSourceWithABlankIsCopied",
      {{"C:\\My Files\\a.txt", "mine"}},
      {},
@@ -119,7 +128,8 @@ const std::vector<ScriptCase> kCases = {
       {"@Bad", "7 Software\\X"}},
      "MESSAGE %Path%\r\nMESSAGE %Hex%\r\nMESSAGE %Far%\r\nMESSAGE %Bad%",
      {},
-     {information("C:\\Indirekt"), information("hex"), information("99999999999 Software\\X"), information("7 Software\\X")},
+     {information("C:\\Indirekt"), information("hex"), information("99999999999 Software\\X"),
+      information("7 Software\\X")},
      {},
      {},
      {{"Path", "C:\\Indirekt"}, {"Hex", "hex"}, {"Far", "no"}, {"Bad", "no"}}},
@@ -288,6 +298,17 @@ TEST_F(InstallTest, SetVersionWritesTheThreeStringsAndRebootIsRaised) {
     EXPECT_EQ(store().readText(reg::Hive::LocalMachine, key, "VerMin", "-"), "10");
     EXPECT_EQ(store().readText(reg::Hive::LocalMachine, key, "VerRev", "-"), "0003");
     EXPECT_TRUE(quillon::sharedRunState().RebootRequired);
+}
+
+TEST_F(InstallTest, ShellDeleteMovesToTheTrash) {
+    const fs::path dataHome = prefix / "xdg-data";
+    ::setenv("XDG_DATA_HOME", dataHome.c_str(), 1);
+    writeFile("C:\\Prog\\alt.dll", "alt");
+    run("SH_DELETE C:\\Prog\\alt.dll");
+    ::unsetenv("XDG_DATA_HOME");
+    EXPECT_EQ(runLines(), std::vector<std::string>{"Shell deleting C:\\Prog\\alt.dll..."});
+    EXPECT_EQ(readFile("C:\\Prog\\alt.dll"), std::nullopt);
+    EXPECT_TRUE(fs::exists(dataHome / "Trash" / "files" / "alt.dll"));
 }
 
 // The product's variables are listed anew for every argument, so a value added between two
