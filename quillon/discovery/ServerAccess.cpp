@@ -33,7 +33,7 @@ void ShowInternetError(const std::string& errorText) {
 }
 
 bool DownloadFile(const std::string& productKey, const std::string& remoteFile, const std::string& localPath,
-                  platform::TransferKind kind, gorsl::IInternetClientEvents* progress) {
+                  platform::TransferKind kind, gorsl::IInternetClientEvents* progress, std::optional<FileRole> role) {
     auto& gorslb = toollib::gorslb();
     const std::string base = kBaseKey;
     const std::string server =
@@ -70,6 +70,16 @@ bool DownloadFile(const std::string& productKey, const std::string& remoteFile, 
         if (!result) {
             ShowInternetError(client->LastErrorText());
             showFailure("Update fehlgeschlagen: Datei nicht erfolgreich heruntergeladen.");
+        } else if (const FileSource source = updateServerSource(server); signatureRequired(source)) {
+            // A missing signature is not a transfer failure of its own: the check reports it.
+            const std::string signature = signaturePathFor(localPath);
+            gorslb.DeleteFile(signature);
+            client->GetFile(directory + "/" + remoteFile + ".minisig", signature, True, 0, gorsl::kTransferDescriptor,
+                            0);
+            const FileRole fileRole =
+                role.value_or(kind == platform::TransferKind::Archive ? FileRole::Archive : FileRole::Description);
+            result = verifyFetchedFile(source, remoteFile, localPath, signature, fileRole);
+            gorslb.DeleteFile(signature);
         }
     }
     client->Close();

@@ -9,6 +9,7 @@
 #include "quillon/discovery/DescriptorFiles.h"
 #include "quillon/discovery/FoundUpdates.h"
 #include "quillon/discovery/ServerAccess.h"
+#include "quillon/discovery/SignedFetch.h"
 #include "quillon/pages/FrmFoundUpdates.h"
 #include "quillon/pages/PageLayout.h"
 #include "quillon/pages/frmProductSelection.h"
@@ -108,7 +109,8 @@ void frmSearchProgress::SearchUpdateServer(const std::string& productKey, const 
     forms::doEvents();
 
     std::string indexFile = gorslb.RegistryRead(toollib::HKEY_LOCAL_MACHINE, kProducts + productKey, "UpdateFile", "");
-    if (!DownloadFile(productKey, indexFile, tempFile, platform::TransferKind::Descriptor)) return;
+    if (!DownloadFile(productKey, indexFile, tempFile, platform::TransferKind::Descriptor, nullptr, FileRole::Index))
+        return;
     std::string description = ReadUpdateIndex(tempFile, versionPart(productKey, "VerMaj"),
                                               versionPart(productKey, "VerMin"), versionPart(productKey, "VerRev"));
     if (description.empty()) return;
@@ -125,10 +127,16 @@ void frmSearchProgress::SearchLocalServer(const std::string& productKey, const s
     std::string indexFile =
         toollib::gorslb().RegistryRead(toollib::HKEY_LOCAL_MACHINE, kProducts + productKey, "UpdateFile", "");
     if (!fetchFromLocalServer(localServerPath(indexFile), tempFile)) return failed();
+    if (!verifyFetchedFile(localServerSource(), indexFile, tempFile, signaturePathFor(localServerPath(indexFile)),
+                           FileRole::Index))
+        return;
     std::string description = ReadUpdateIndex(tempFile, versionPart(productKey, "VerMaj"),
                                               versionPart(productKey, "VerMin"), versionPart(productKey, "VerRev"));
     if (description.empty()) return;
     if (!fetchFromLocalServer(localServerPath(description), tempFile)) return failed();
+    if (!verifyFetchedFile(localServerSource(), description, tempFile, signaturePathFor(localServerPath(description)),
+                           FileRole::Description))
+        return;
     ReadUpdateDescription(tempFile, productKey, app_.FoundUpdates, app_.foundUpdates().lsvUpdates);
 }
 
