@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <ctime>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <limits>
@@ -42,7 +43,11 @@ std::optional<std::int64_t> decimal(const std::string& text) {
 
 // The signature file's text, read no further than a signature file can be long.
 std::optional<std::string> readSignature(const std::string& signaturePath) {
-    std::ifstream in(platform::prefix::toNative(signaturePath), std::ios::binary);
+    // A FIFO or a device on a share would block or never end; only a plain file is read.
+    const auto native = platform::prefix::toNative(signaturePath);
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(native, error)) return std::nullopt;
+    std::ifstream in(native, std::ios::binary);
     if (!in) return std::nullopt;
     std::string text(trust::kMaxSignatureFileBytes + 1, '\0');
     in.read(text.data(), static_cast<std::streamsize>(text.size()));

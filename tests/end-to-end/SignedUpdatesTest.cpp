@@ -3,6 +3,7 @@
 // changed, older and too old files are refused with the message, on the FTP server and on
 // the local server.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <ctime>
 #include <functional>
@@ -141,6 +142,12 @@ TEST_F(SignedUpdates, TheLocalServerChecksItsOwnKeyAndKeepsItsOwnRecords) {
     auto unsignedDescription = quillon({"s", "Draw"});
     EXPECT_NE(unsignedDescription.out.find(notSigned("draw.sl")), std::string::npos) << unsignedDescription.out;
     EXPECT_EQ(get("LastResult"), "0");
+
+    // A FIFO in the signature's place would block a reader that opens it: refused instead.
+    ASSERT_EQ(::mkfifo((share / "draw.sl.minisig").c_str(), 0600), 0);
+    auto fifo = quillon({"s", "Draw"});
+    EXPECT_NE(fifo.out.find(notSigned("draw.sl")), std::string::npos) << fifo.out;
+    fs::remove(share / "draw.sl.minisig");
 
     testing_support::signFile(maker, share / "draw.sl", stamp(now));
     auto signedRun = quillon({"s", "Draw"});
