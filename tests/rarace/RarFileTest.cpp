@@ -240,6 +240,7 @@ TEST_F(RarFixtures, MalformedArchivesWriteNothingOutside) {
     int tried = 0;
     for (const auto& item : fs::directory_iterator(fixtureFolder())) {
         std::string name = item.path().filename().string();
+        if (unreadableUnderSanitizer(name)) continue;
         bool malformed = name.find("invalid") != std::string::npos || name.find("overflow") != std::string::npos ||
                          name.find("huge") != std::string::npos || name.find("use_after_free") != std::string::npos ||
                          name.find("leftshift") != std::string::npos || name.find("window") != std::string::npos ||

@@ -28,6 +28,11 @@ fs::path fixture(const std::string& name);
             GTEST_SKIP() << "RAR fixtures not found: ../shared/fixtures/rar beside the source tree"; \
     } while (0)
 
+// True for a fixture this build cannot run: on two of them libarchive 3.6.2 asks malloc for
+// about 2^63 bytes (a size read from the archive, once after an underflow) and handles the null
+// it gets, but AddressSanitizer aborts on such a request instead of returning null.
+bool unreadableUnderSanitizer(const std::string& fixtureName);
+
 // The stand-in driven as the component drives it: open with a mode, read every header, and
 // skip (operation 0) or test (operation 1) each entry.
 struct Listing {

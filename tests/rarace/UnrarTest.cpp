@@ -177,6 +177,7 @@ TEST(UnrarFixtures, MalformedArchivesEndWithoutCrashOrHang) {
     int read = 0;
     for (const auto& item : fs::directory_iterator(fixtureFolder())) {
         std::string name = item.path().filename().string();
+        if (unreadableUnderSanitizer(name)) continue;
         // The 241 MB entries are left to the listing tests.
         if (name.find("ppmd_lzss") != std::string::npos || name.find("large_splitted") != std::string::npos ||
             name.find("rar_multivolume.part") != std::string::npos || item.path().extension() == ".md" ||
