@@ -19,13 +19,6 @@ protected:
     }
 };
 
-// The names of the entries the events were raised for, without their outcome.
-std::vector<std::string> eventNames(const std::vector<std::string>& events) {
-    std::vector<std::string> names;
-    for (const std::string& event : events) names.push_back(event.substr(0, event.find('|', event.find('|') + 1)));
-    return names;
-}
-
 TEST_F(AceFile, ViewListsTheEntriesAndExtractRaisesEventsForTheSelectedOnly) {
     std::string name = archive("t.ace", {{.name = "a.txt", .data = "alpha"},
                                          {.name = "D", .directory = true},
@@ -35,8 +28,10 @@ TEST_F(AceFile, ViewListsTheEntriesAndExtractRaisesEventsForTheSelectedOnly) {
     EXPECT_EQ(object->View(), platform::com::True);
     EXPECT_EQ(object.contents(), (std::vector<std::string>{"a.txt", "D", "D\\B.TXT", "c.txt"}));
     EXPECT_EQ(object->Extract("C:\\out", "a.txt;d\\b.txt"), 1);
-    EXPECT_EQ(eventNames(object.sink->events), (std::vector<std::string>{"Extracting|a.txt", "Extracted|a.txt",
-                                                                         "Extracting|D\\B.TXT", "Extracted|D\\B.TXT"}));
+    EXPECT_EQ(object.sink->events, (std::vector<std::string>{"Extracting|a.txt", "Extracted|a.txt|True",
+                                                             "Extracting|D\\B.TXT", "Extracted|D\\B.TXT|True"}));
+    EXPECT_EQ(testing_support::treeOf(driveC / "out"), (std::vector<std::string>{"D", "D/B.TXT", "a.txt"}));
+    EXPECT_EQ(testing_support::readFile(driveC / "out/D/B.TXT"), "beta");
 }
 
 TEST_F(AceFile, AnUnopenableArchiveGivesAnEmptyListingAndNoEvents) {

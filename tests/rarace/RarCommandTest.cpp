@@ -27,10 +27,12 @@ protected:
 };
 
 TEST_F(RarCommand, ListsAndExtractsWithoutAPrefix) {
-    writeFile(dir / "t.rar", rar5Archive({{"a.txt", "alpha"}, {"d/b.txt", "beta"}, {"c.txt", "gamma"}}));
+    writeFile(
+        dir / "t.rar",
+        rar5Archive({{"a.txt", "alpha"}, {"d/b.txt", "beta"}, {"c.txt", "gamma"}, {"\x1b]0;title\x07.txt", "escape"}}));
     ProgramResult list = velpack({"rar", "list", "t.rar"});
     EXPECT_EQ(list.status, 0) << list.err;
-    EXPECT_EQ(list.out, "a.txt\nd\\b.txt\nc.txt\n");
+    EXPECT_EQ(list.out, "a.txt\nd\\b.txt\nc.txt\n^[]0;title^G.txt\n");
 
     ProgramResult extract = velpack({"rar", "extract", "t.rar", "out", "--files", "a.txt;d\\b.txt", "--password", "p"});
     EXPECT_EQ(extract.status, 0) << extract.err;

@@ -1,5 +1,6 @@
 // velpack rar and velpack ace: list and extract RAR and ACE archives through RARFile and
-// ACEFile, with the Extracting and Extracted events printed as they come.
+// ACEFile, with the Extracting and Extracted events printed as they come. Entry names come from
+// the archive: control characters in them are shown, never sent to the terminal.
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -8,6 +9,7 @@
 #include "platform/com/Error.h"
 #include "platform/com/Events.h"
 #include "platform/gorsl/gorsla/Tools.h"
+#include "platform/support/VisibleText.h"
 #include "tools/velpack/Subcommand.h"
 #include "velpack/frame/Factories.h"
 #include "velpack/frame/ToolLibrary.h"
@@ -20,13 +22,15 @@ class EventPrinter final : public platform::com::Object<Events> {
 public:
     int failed = 0;
 
-    void Extracting(const std::string& name) override { std::printf("Extracting: %s\n", name.c_str()); }
+    void Extracting(const std::string& name) override {
+        std::printf("Extracting: %s\n", platform::visibleText(name).c_str());
+    }
     void Extracted(const std::string& name, velpack::Boolean success) override {
         if (success) {
-            std::printf("Extracted: %s\n", name.c_str());
+            std::printf("Extracted: %s\n", platform::visibleText(name).c_str());
         } else {
             ++failed;
-            std::printf("Extracted: %s (failed)\n", name.c_str());
+            std::printf("Extracted: %s (failed)\n", platform::visibleText(name).c_str());
         }
         std::fflush(stdout);
     }
@@ -75,7 +79,7 @@ int runArchiveCommand(std::string_view format, std::string_view usage, velpack::
             if (!archive->View()) return failure(context, "cannot open " + o.positional[0]);
             velpack::Ptr<velpack::IStringCollection> contents = archive->get_ArchiveContents();
             for (std::int32_t i = 1; contents && i <= contents->Count(); ++i)
-                std::printf("%s\n", contents->Item(i).c_str());
+                std::printf("%s\n", platform::visibleText(contents->Item(i)).c_str());
             return kExitSuccess;
         }
         archive->put_Password(o.password);
