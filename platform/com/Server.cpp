@@ -20,7 +20,7 @@ class ClassFactory final : public Object<IClassFactory> {
 public:
     explicit ClassFactory(const ClassInfo& info) : info_(info) {}
     void* createInstance(const Guid& id) override {
-        Ptr<Unknown> object(info_.create());
+        Ptr<Unknown> object = info_.create();
         void* typed = object->queryInterface(id);
         if (!typed) throw Error(errc::InterfaceNotSupported, info_.progId, standardDescription(errc::InterfaceNotSupported));
         return typed;

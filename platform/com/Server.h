@@ -26,8 +26,8 @@ inline constexpr HResult RegistrationFailed = static_cast<HResult>(0x80040201u);
 struct ClassInfo {
     Guid clsid;
     const char* progId;  // "Velpack.ZIPFile"
-    // Makes a new object that nobody holds yet (no reference counted); may throw Error.
-    Unknown* (*create)();
+    // Makes a new object and hands out its first reference; may throw Error.
+    Ptr<Unknown> (*create)();
 };
 
 struct InterfaceInfo {

@@ -12,6 +12,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <type_traits>
 #include <utility>
 
 #include "Guid.h"
@@ -35,18 +36,26 @@ protected:
 };
 
 // Owns one reference. Ptr<T>::adopt takes over a reference someone already added.
+// A Ptr<U> converts to Ptr<T> only where U* converts to T* implicitly (a derived interface to
+// its base); any other change of interface goes through query(), which asks the object.
 template <class T>
 class Ptr {
 public:
     Ptr() noexcept = default;
     Ptr(std::nullptr_t) noexcept {}
-    Ptr(T* p) noexcept : p_(p) {
+    // Adds a reference to an object someone else holds; explicit, so that a raw pointer never
+    // becomes an owner unnoticed.
+    explicit Ptr(T* p) noexcept : p_(p) {
         if (p_) p_->addRef();
     }
     Ptr(const Ptr& o) noexcept : Ptr(o.p_) {}
     Ptr(Ptr&& o) noexcept : p_(std::exchange(o.p_, nullptr)) {}
     template <class U>
+        requires std::is_convertible_v<U*, T*>
     Ptr(const Ptr<U>& o) noexcept : Ptr(static_cast<T*>(o.get())) {}
+    template <class U>
+        requires std::is_convertible_v<U*, T*>
+    Ptr(Ptr<U>&& o) noexcept : p_(o.detach()) {}
     ~Ptr() { reset(); }
 
     Ptr& operator=(Ptr o) noexcept {

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <type_traits>
+
 #include <velpack/Velpack.h>
 
 #include "platform/com/Collection.h"
@@ -38,6 +40,13 @@ public:
     int value() override { return 42; }
     ~Probe() override { ++destroyed; }
 };
+
+// A pointer changes interface implicitly only where the pointer conversion is implicit; a raw
+// pointer never becomes an owner without saying so.
+static_assert(std::is_convertible_v<Ptr<IProbe>, Ptr<Unknown>>);
+static_assert(!std::is_convertible_v<Ptr<Unknown>, Ptr<IProbe>>);
+static_assert(!std::is_constructible_v<Ptr<IOther>, Ptr<IProbe>>);
+static_assert(!std::is_convertible_v<IProbe*, Ptr<IProbe>>);
 
 TEST(Objects, CountReferencesAndAnswerForEachInterface) {
     destroyed = 0;

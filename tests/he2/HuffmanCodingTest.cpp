@@ -42,7 +42,7 @@ Outcome fastDecode(std::string_view encoded) {
 }
 
 platform::com::Ptr<velpack::ICompressionAlgorithm> compressionAlgorithm() {
-    return platform::com::queryAs<velpack::ICompressionAlgorithm>(velpack::createCompressionAlgorithm());
+    return velpack::createCompressionAlgorithm().query<velpack::ICompressionAlgorithm>();
 }
 
 // Bytes from text pieces and byte values: bytes({"HE2\r", 'a', 0x01}).

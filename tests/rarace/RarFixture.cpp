@@ -47,7 +47,7 @@ Listing listWithUnrar(const std::string& archiveName, std::int32_t operation) {
 PrefixTest::PrefixTest() : driveC(prefix / "drive_c") {}
 
 void useLinkedToolLibrary() {
-    velpack::useGorsla(platform::com::queryAs<gorsl::IGorsla>(gorsl::createTools()));
+    velpack::useGorsla(gorsl::createTools().query<gorsl::IGorsla>());
 }
 
 RarObject::RarObject(const std::string& archiveName) : ArchiveObject(velpack::createRARFile(), archiveName) {}

@@ -69,9 +69,9 @@ void useLinkedToolLibrary();
 // and a recording sink advised.
 template <class Interface, class Events>
 struct ArchiveObject {
-    ArchiveObject(velpack::Unknown* made, const std::string& archiveName) {
+    ArchiveObject(const platform::com::Ptr<velpack::Unknown>& made, const std::string& archiveName) {
         useLinkedToolLibrary();
-        object = platform::com::queryAs<Interface>(made);
+        object = made.template query<Interface>();
         sink = platform::com::make<RecordingSink<Events>>();
         object.template query<platform::com::IEventSource>()->advise(Events::iid, sink.get());
         object->put_ArchiveName(archiveName);

@@ -45,8 +45,7 @@ void RecordingSink::View(const std::string& path, const std::string& name, std::
 }
 
 ZipObject::ZipObject() {
-    auto* object = velpack::createZIPFile();
-    zip = platform::com::queryAs<velpack::IZIPFile>(object);
+    zip = velpack::createZIPFile().query<velpack::IZIPFile>();
     sink = platform::com::make<RecordingSink>();
     auto source = zip.query<platform::com::IEventSource>();
     if (!source || source->advise(velpack::IZIPFileEvents::iid, sink.get()) == 0)

@@ -43,7 +43,7 @@ struct Options {
 };
 
 template <class Interface, class Events>
-int runArchiveCommand(std::string_view format, std::string_view usage, velpack::Unknown* (*create)(),
+int runArchiveCommand(std::string_view format, std::string_view usage, velpack::Ptr<velpack::Unknown> (*create)(),
                       std::span<const std::string> args) {
     const std::string name(format);
     if (args.empty()) return usageError(name + ": missing list or extract", usage);
@@ -70,8 +70,8 @@ int runArchiveCommand(std::string_view format, std::string_view usage, velpack::
 
     try {
         // The tool library is linked in, so the command works without a prefix.
-        velpack::useGorsla(platform::com::queryAs<gorsl::IGorsla>(gorsl::createTools()));
-        auto archive = platform::com::queryAs<Interface>(create());
+        velpack::useGorsla(gorsl::createTools().query<gorsl::IGorsla>());
+        auto archive = create().template query<Interface>();
         auto printer = platform::com::make<EventPrinter<Events>>();
         archive.template query<platform::com::IEventSource>()->advise(Events::iid, printer.get());
         archive->put_ArchiveName(o.positional[0]);

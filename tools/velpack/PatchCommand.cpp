@@ -17,7 +17,7 @@ constexpr std::string_view kUsage = "velpack patch apply FILE PATCH";
 
 int applyPatch(const std::string& file, const std::string& patch) {
     try {
-        auto module = platform::com::queryAs<velpack::IPatchModule>(velpack::createPatchModule());
+        auto module = velpack::createPatchModule().query<velpack::IPatchModule>();
         velpack::Boolean requiresReboot = platform::com::False;
         if (!module->ApplyPatch(file, patch, requiresReboot, platform::com::True, platform::com::False)) {
             return failure("patch", "the patch was not applied to " + file);

@@ -142,7 +142,7 @@ int runZip(std::span<const std::string> args) {
         return usageError(context + ": missing FILES", kUsage);
 
     try {
-        auto zip = platform::com::queryAs<velpack::IZIPFile>(velpack::createZIPFile());
+        auto zip = velpack::createZIPFile().query<velpack::IZIPFile>();
         auto printer = platform::com::make<ProgressPrinter>(context);
         zip.query<platform::com::IEventSource>()->advise(velpack::IZIPFileEvents::iid, printer.get());
         zip->put_ArchiveName(o.positional[0]);

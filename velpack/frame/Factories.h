@@ -4,9 +4,9 @@
 #include "platform/com/Unknown.h"
 
 namespace velpack {
-platform::com::Unknown* createZIPFile();
-platform::com::Unknown* createPatchModule();
-platform::com::Unknown* createCompressionAlgorithm();
-platform::com::Unknown* createACEFile();
-platform::com::Unknown* createRARFile();
+platform::com::Ptr<platform::com::Unknown> createZIPFile();
+platform::com::Ptr<platform::com::Unknown> createPatchModule();
+platform::com::Ptr<platform::com::Unknown> createCompressionAlgorithm();
+platform::com::Ptr<platform::com::Unknown> createACEFile();
+platform::com::Ptr<platform::com::Unknown> createRARFile();
 }  // namespace velpack

@@ -32,7 +32,7 @@ public:
 };
 }  // namespace
 
-platform::com::Unknown* createCompressionAlgorithm() {
-    return new CompressionAlgorithm();
+platform::com::Ptr<platform::com::Unknown> createCompressionAlgorithm() {
+    return platform::com::make<CompressionAlgorithm>();
 }
 }  // namespace velpack

@@ -146,8 +146,8 @@ bool PatchModule::runAndWait(const std::string& programPath, const std::vector<s
            ToolRunOutcome::Ended;
 }
 
-platform::com::Unknown* createPatchModule() {
-    return new PatchModule();
+platform::com::Ptr<platform::com::Unknown> createPatchModule() {
+    return platform::com::make<PatchModule>();
 }
 
 }  // namespace velpack

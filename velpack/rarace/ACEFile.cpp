@@ -46,7 +46,8 @@ struct AceLibrary {
 }  // namespace
 }  // namespace rarace
 
-platform::com::Unknown* createACEFile() {
-    return static_cast<IACEFile*>(new rarace::ArchiveFile<IACEFile, IACEFileEvents, rarace::AceLibrary>());
+platform::com::Ptr<platform::com::Unknown> createACEFile() {
+    return platform::com::Ptr<IACEFile>(
+        platform::com::make<rarace::ArchiveFile<IACEFile, IACEFileEvents, rarace::AceLibrary>>());
 }
 }  // namespace velpack

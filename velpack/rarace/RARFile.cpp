@@ -49,8 +49,9 @@ struct RarLibrary {
 }  // namespace
 }  // namespace rarace
 
-platform::com::Unknown* createRARFile() {
-    return static_cast<IRARFile*>(new rarace::ArchiveFile<IRARFile, IRARFileEvents, rarace::RarLibrary>());
+platform::com::Ptr<platform::com::Unknown> createRARFile() {
+    return platform::com::Ptr<IRARFile>(
+        platform::com::make<rarace::ArchiveFile<IRARFile, IRARFileEvents, rarace::RarLibrary>>());
 }
 
 }  // namespace velpack

@@ -196,7 +196,7 @@ private:
 };
 }  // namespace
 
-platform::com::Unknown* createZIPFile() {
-    return static_cast<IZIPFile*>(new ZIPFile());
+platform::com::Ptr<platform::com::Unknown> createZIPFile() {
+    return platform::com::Ptr<IZIPFile>(platform::com::make<ZIPFile>());
 }
 }  // namespace velpack

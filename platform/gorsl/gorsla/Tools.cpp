@@ -82,8 +82,8 @@ public:
 };
 }  // namespace
 
-platform::com::Unknown* createTools() {
-    return new Tools();
+platform::com::Ptr<platform::com::Unknown> createTools() {
+    return platform::com::make<Tools>();
 }
 
 }  // namespace gorsl

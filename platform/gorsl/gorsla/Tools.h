@@ -10,6 +10,6 @@ namespace gorsl {
 inline constexpr const char* kGorslaSource = "Gorsla.Tools";
 
 // A new Tools object that nobody holds yet.
-platform::com::Unknown* createTools();
+platform::com::Ptr<platform::com::Unknown> createTools();
 
 }  // namespace gorsl

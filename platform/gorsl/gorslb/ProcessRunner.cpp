@@ -19,8 +19,8 @@ public:
 };
 }  // namespace
 
-platform::com::Unknown* createProcessRunner() {
-    return new ProcessRunner();
+platform::com::Ptr<platform::com::Unknown> createProcessRunner() {
+    return platform::com::make<ProcessRunner>();
 }
 
 }  // namespace gorsl

@@ -6,6 +6,6 @@
 
 namespace gorsl {
 
-platform::com::Unknown* createProcessRunner();
+platform::com::Ptr<platform::com::Unknown> createProcessRunner();
 
 }  // namespace gorsl

@@ -59,8 +59,8 @@ private:
 };
 }  // namespace
 
-platform::com::Unknown* createRegistryKeyLister() {
-    return new RegistryKeyLister();
+platform::com::Ptr<platform::com::Unknown> createRegistryKeyLister() {
+    return platform::com::make<RegistryKeyLister>();
 }
 
 }  // namespace gorsl

@@ -9,6 +9,6 @@ namespace gorsl {
 
 inline constexpr const char* kKeyListerSource = "Gorslb.RegistryKeyLister";
 
-platform::com::Unknown* createRegistryKeyLister();
+platform::com::Ptr<platform::com::Unknown> createRegistryKeyLister();
 
 }  // namespace gorsl

@@ -94,8 +94,8 @@ public:
 };
 }  // namespace
 
-platform::com::Unknown* createSystem() {
-    return new System();
+platform::com::Ptr<platform::com::Unknown> createSystem() {
+    return platform::com::make<System>();
 }
 
 }  // namespace gorsl

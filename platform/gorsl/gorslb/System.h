@@ -9,6 +9,6 @@ namespace gorsl {
 
 inline constexpr const char* kGorslbSource = "Gorslb.System";
 
-platform::com::Unknown* createSystem();
+platform::com::Ptr<platform::com::Unknown> createSystem();
 
 }  // namespace gorsl

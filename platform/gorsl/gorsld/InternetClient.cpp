@@ -107,8 +107,8 @@ private:
 };
 }  // namespace
 
-platform::com::Unknown* createInternetClient() {
-    return static_cast<IInternetClient*>(new InternetClient());
+platform::com::Ptr<platform::com::Unknown> createInternetClient() {
+    return platform::com::Ptr<IInternetClient>(platform::com::make<InternetClient>());
 }
 
 }  // namespace gorsl

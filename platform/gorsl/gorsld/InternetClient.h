@@ -11,6 +11,6 @@ inline constexpr const char* kGorsldSource = "Gorsld.InternetClient";
 inline constexpr int kServiceFtp = 1;
 inline constexpr int kDefaultFtpPort = 21;
 
-platform::com::Unknown* createInternetClient();
+platform::com::Ptr<platform::com::Unknown> createInternetClient();
 
 }  // namespace gorsl

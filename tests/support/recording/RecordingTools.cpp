@@ -119,8 +119,8 @@ private:
     Ptr<IInternetClient> real_;
 };
 
-Unknown* createGorsla() { return new Gorsla(); }
-Unknown* createInternetClient() { return new InternetClient(); }
+Ptr<Unknown> createGorsla() { return platform::com::make<Gorsla>(); }
+Ptr<Unknown> createInternetClient() { return platform::com::make<InternetClient>(); }
 
 constexpr com::ClassInfo kClasses[] = {
     {CLSID_GorslaTools, kGorslaProgId, &createGorsla},
