@@ -403,6 +403,35 @@ TEST(HuffmanCoding, LongInputsRoundTripThroughTheLookup) {
     }
 }
 
+// The lookup decodes up to three short codes per entry, so a text may end, or its stated
+// length be reached, in the middle of an entry. Each text's encoding, also with its stated
+// length changed to near and past the true one, must end as the reference decoder ends.
+TEST(HuffmanCoding, MultiCodeLookupEndsAsTheReference) {
+    std::string skewed(500, 'a');
+    for (std::size_t i = 0; i < skewed.size(); i += 7) skewed[i] = static_cast<char>('b' + i % 3);
+    std::string allBytes;
+    for (int i = 0; i < 512; ++i) allBytes += static_cast<char>(i * 37 % 256);
+    std::string prose;
+    while (prose.size() < 700) prose += "Die Datei wird installiert, the update of 1048576 bytes. ";
+    const std::string texts[] = {skewed, allBytes, prose, std::string(300, 'x') + "y"};
+
+    for (const std::string& full : texts) {
+        for (std::size_t size : {std::size_t{17}, std::size_t{40}, std::size_t{129}, std::size_t{255}, full.size()}) {
+            const std::string text = full.substr(0, size);
+            const std::string encoded = HuffmanEncode(text, Force::Yes);
+            ASSERT_EQ(fastDecode(encoded), decoded(text)) << size;
+            // The stated length sits after the table and the check byte, before a carriage return.
+            const std::size_t tableEnd = encoded.find('\r', 4) + 1 + std::stoul(encoded.substr(4)) + 1;
+            const std::size_t lengthEnd = encoded.find('\r', tableEnd);
+            for (std::size_t stated = size > 14 ? size - 14 : 0; stated <= size + 3; ++stated) {
+                const std::string changed =
+                    encoded.substr(0, tableEnd) + std::to_string(stated) + encoded.substr(lengthEnd);
+                EXPECT_EQ(fastDecode(changed), he2_reference::decode(changed)) << size << " stated " << stated;
+            }
+        }
+    }
+}
+
 TEST(CompressionAlgorithm, MembersCodeEachCharacterAsItsWindows1252Code) {
     auto algorithm = compressionAlgorithm();
     ASSERT_TRUE(algorithm);

@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include <sys/stat.h>
+
 namespace velpack_tool {
 
 bool isHelpRequest(std::string_view arg) {
@@ -11,7 +13,19 @@ bool isHelpRequest(std::string_view arg) {
 }
 
 namespace {
+// A regular file is read with one read into a buffer sized from its length; a pipe, or a
+// file that grew meanwhile, in chunks after that.
 bool readAll(std::FILE* file, std::string& into) {
+    struct stat info {};
+    if (fstat(fileno(file), &info) == 0 && S_ISREG(info.st_mode)) {
+        const off_t at = ftello(file);
+        if (at >= 0 && info.st_size > at) {
+            into.resize(static_cast<std::size_t>(info.st_size - at));
+            const std::size_t n = std::fread(into.data(), 1, into.size(), file);
+            into.resize(n);
+            if (n < static_cast<std::size_t>(info.st_size - at)) return !std::ferror(file);
+        }
+    }
     char buffer[1 << 16];
     for (;;) {
         std::size_t n = std::fread(buffer, 1, sizeof buffer, file);
@@ -25,7 +39,8 @@ platform::Expected<std::string> readInput(const std::string& path) {
     std::string bytes;
     if (path.empty() || path == "-") {
         if (!readAll(stdin, bytes))
-            return platform::Failure{"cannot read standard input: " + std::string(std::strerror(errno)), {errno, std::generic_category()}};
+            return platform::Failure{"cannot read standard input: " + std::string(std::strerror(errno)),
+                                     {errno, std::generic_category()}};
         return bytes;
     }
     std::FILE* file = std::fopen(path.c_str(), "rb");

@@ -51,14 +51,13 @@ void DecodingTree::add(unsigned char symbol, const unsigned char* bits, unsigned
 
 // Lookup entries for `width` bits taken LSB first from the root, 0 when those bits do not
 // complete a code (a longer code, or a missing branch: the tree walk decides). Otherwise
-// bits 0-7 hold the number of bits the entry's codes take (lowest, so that the shift takes
-// it as it is), bits 8-15 the first byte, bits 16-23 a second byte that the remaining bits
-// complete, and bit 24 says whether there is one.
+// bits 0-3 hold the number of bits the entry's codes take, bits 4-7 how many codes (1 to 3)
+// it completes, and bits 8-15, 16-23 and 24-31 their bytes in order.
 namespace {
 constexpr unsigned kMaxLookupBits = 12;
-constexpr std::uint32_t kPair = 1u << 24;
+constexpr unsigned kMaxCodesPerEntry = 3;
 constexpr std::uint32_t single(unsigned length, std::uint32_t symbol) {
-    return (symbol << 8) | length;
+    return (symbol << 8) | (1u << 4) | length;
 }
 }  // namespace
 
@@ -86,17 +85,22 @@ void DecodingTree::buildLookup(std::uint32_t* lookup, unsigned width) const {
             }
         }
     }
-    // Pairs: the bits after the first code, looked up again, complete a second code when it
-    // needs no more bits than remain. Going downwards reads only entries not yet paired,
-    // because v >> n < v.
+    // More codes per entry: the bits after the codes taken so far, looked up again, complete
+    // the next code when it needs no more bits than remain. Going downwards reads only
+    // entries still holding one code, because v >> n < v (v = 0 reads itself before it is
+    // written).
     for (std::uint32_t v = size; v-- > 0;) {
-        const std::uint32_t first = lookup[v];
-        const unsigned n = first & 0xFFu;
-        if (first == 0 || n >= width) continue;
-        const std::uint32_t second = lookup[v >> n];
-        const unsigned m = second & 0xFFu;
-        if (second == 0 || m > width - n) continue;
-        lookup[v] = kPair | ((second & 0xFF00u) << 8) | (first & 0xFF00u) | (n + m);
+        std::uint32_t entry = lookup[v];
+        if (entry == 0) continue;
+        unsigned used = entry & 0xFu;
+        for (unsigned codes = 1; codes < kMaxCodesPerEntry && used < width; ++codes) {
+            const std::uint32_t next = lookup[v >> used];
+            const unsigned m = next & 0xFu;
+            if (next == 0 || m > width - used) break;
+            used += m;
+            entry = (entry & ~0xFFu) | ((next & 0xFF00u) << (8 * codes)) | ((codes + 1) << 4) | used;
+        }
+        lookup[v] = entry;
     }
 }
 
@@ -123,26 +127,29 @@ DecodingTree::Outcome DecodingTree::decode(std::string_view data, std::uint32_t 
     std::uint64_t bit = 0;  // bits consumed
 
     // The lookup serves the data but its last 8 bytes, 4 lookups per 64-bit load, while at
-    // least 8 output bytes remain; the tree walk does the rest and every code the lookup
+    // least 12 output bytes remain (4 entries of up to 3 bytes); the tree walk does the rest and every code the lookup
     // cannot finish.
     std::array<std::uint32_t, 1u << kMaxLookupBits> lookup;
-    const unsigned width = std::clamp(static_cast<unsigned>(std::bit_width(bytes)), 6u, kMaxLookupBits);
+    // A table of about a quarter as many entries as the data has bytes: building it costs
+    // less than it saves, which matters for short strings.
+    const unsigned width = std::clamp(static_cast<unsigned>(std::bit_width(bytes)) - 2, 6u, kMaxLookupBits);
     const std::uint64_t mask = (std::uint64_t{1} << width) - 1;
     const std::size_t fastBytes = bytes >= 16 ? bytes - 8 : 0;  // loads start below this byte
     if (fastBytes > 0) buildLookup(lookup.data(), width);
 
     // Past `capacity` (when `count` is more than the data can hold) the walk meets the end.
     while (static_cast<std::uint64_t>(o - begin) < count) {
-        if ((bit >> 3) < fastBytes && end - o >= 8) {
+        if ((bit >> 3) < fastBytes && end - o >= 4 * kMaxCodesPerEntry) {
             std::uint64_t w = load64(d + (bit >> 3)) >> (bit & 7);  // at least 57 valid bits
             auto step = [&] {
                 const std::uint32_t e = lookup[w & mask];
                 if (e == 0) return false;
                 o[0] = static_cast<unsigned char>(e >> 8);
                 o[1] = static_cast<unsigned char>(e >> 16);
-                o += 1 + (e >> 24);
-                w >>= e & 63u;
-                bit += e & 0xFFu;
+                o[2] = static_cast<unsigned char>(e >> 24);
+                o += (e >> 4) & 0xFu;
+                w >>= e & 0xFu;
+                bit += e & 0xFu;
                 return true;
             };
             if (step() && step() && step() && step()) continue;
