@@ -112,6 +112,12 @@ std::uint64_t load64(const unsigned char* p) {
     if constexpr (std::endian::native == std::endian::big) v = __builtin_bswap64(v);
     return v;
 }
+
+// Four bytes, the lowest first.
+void store32(unsigned char* p, std::uint32_t v) {
+    if constexpr (std::endian::native == std::endian::big) v = __builtin_bswap32(v);
+    std::memcpy(p, &v, 4);
+}
 }  // namespace
 
 DecodingTree::Outcome DecodingTree::decode(std::string_view data, std::uint32_t count, std::string& out) const {
@@ -127,8 +133,8 @@ DecodingTree::Outcome DecodingTree::decode(std::string_view data, std::uint32_t 
     std::uint64_t bit = 0;  // bits consumed
 
     // The lookup serves the data but its last 8 bytes, 4 lookups per 64-bit load, while at
-    // least 12 output bytes remain (4 entries of up to 3 bytes); the tree walk does the rest and every code the lookup
-    // cannot finish.
+    // more than 12 output bytes remain (4 entries of up to 3 bytes, and a byte of slack); the tree walk does the rest
+    // and every code the lookup cannot finish.
     std::array<std::uint32_t, 1u << kMaxLookupBits> lookup;
     // A table of about a quarter as many entries as the data has bytes: building it costs
     // less than it saves, which matters for short strings.
@@ -139,14 +145,12 @@ DecodingTree::Outcome DecodingTree::decode(std::string_view data, std::uint32_t 
 
     // Past `capacity` (when `count` is more than the data can hold) the walk meets the end.
     while (static_cast<std::uint64_t>(o - begin) < count) {
-        if ((bit >> 3) < fastBytes && end - o >= 4 * kMaxCodesPerEntry) {
+        if ((bit >> 3) < fastBytes && end - o > 4 * kMaxCodesPerEntry) {
             std::uint64_t w = load64(d + (bit >> 3)) >> (bit & 7);  // at least 57 valid bits
             auto step = [&] {
                 const std::uint32_t e = lookup[w & mask];
                 if (e == 0) return false;
-                o[0] = static_cast<unsigned char>(e >> 8);
-                o[1] = static_cast<unsigned char>(e >> 16);
-                o[2] = static_cast<unsigned char>(e >> 24);
+                store32(o, e >> 8);  // the fourth byte is slack, overwritten later
                 o += (e >> 4) & 0xFu;
                 w >>= e & 0xFu;
                 bit += e & 0xFu;
