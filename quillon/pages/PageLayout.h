@@ -33,11 +33,14 @@ inline constexpr const char* kCancelText = "Abbrechen";
 inline constexpr platform::forms::Geometry kProgressIcon{20, 24, 32, 32};
 inline constexpr platform::forms::Geometry kProgressText{72, 28, 320, 20};
 inline constexpr platform::forms::Geometry kProgressItem{72, 56, 320, 20};
+inline constexpr int kProgressPageWidth = 420;
+// The download page's bar below the name, with the text of its piece of work above it.
+inline constexpr platform::forms::Geometry kProgressBar{72, 84, 328, 44};
 
 inline void setUpProgressPage(platform::forms::Form& page, platform::forms::Image& icon) {
     page.setCaption(kProgramTitle);
     page.setFontName("Tahoma");
-    page.setClientSize({420, 100});
+    page.setClientSize({kProgressPageWidth, 100});
     icon.setIcon(platform::forms::StandardIcon::Information);
 }
 

@@ -6,54 +6,13 @@
 
 #include <ctime>
 
-#include "platform/registry/RegistryStore.h"
 #include "platform/support/TemporaryNames.h"
-#include "quillon/ModMain.h"
-#include "tests/support/FtpServer.h"
-#include "tests/support/Programs.h"
-#include "tests/support/TestPrefix.h"
-#include "tests/wizard/UpdateServers.h"
+#include "tests/end-to-end/WizardProgram.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-namespace reg = platform::registry;
 using namespace wizard_tests;
-using testing_support::FtpServer;
-using testing_support::ProgramResult;
-
-class WizardProgram : public ::testing::Test {
-protected:
-    WizardProgram() : serverRoot(testing_support::makeTempDirectory("quillon-updates")) {}
-    ~WizardProgram() override {
-        std::error_code ec;
-        fs::remove_all(serverRoot, ec);
-    }
-
-    ProgramResult quillon(const std::vector<std::string>& args, const std::string& input = {}) {
-        testing_support::RunOptions options;
-        options.input = input;
-        options.environment = {{"QUILLON_UI", "console"}, {"QUILLON_PREFIX", prefix.root().string()}};
-        options.timeoutSeconds = 120;
-        // The registry store is shared with the child: let go of ours while it runs.
-        reg::RegistryStore::resetPrefixStore();
-        return testing_support::runProgram(testing_support::program("quillon"), args, options);
-    }
-    std::string get(const char* name) {
-        return reg::RegistryStore::forPrefix().readText(reg::Hive::LocalMachine, quillon::kBaseKey, name, "<missing>");
-    }
-    void ftpProduct(const std::string& key, const std::string& title, const std::string& version) {
-        if (!server)
-            server = std::make_unique<FtpServer>(
-                testing_support::FtpServerOptions{serverRoot, {testing_support::FtpUser{"anna", "geheim"}}});
-        registerServer({"S", "127.0.0.1", std::to_string(server->port()), "\\updates", "anna", "geheim"});
-        registerProduct({key, title, "S", "index.idx", version});
-    }
-
-    testing_support::TestPrefix prefix{testing_support::Libraries::Registered};
-    fs::path serverRoot;
-    std::unique_ptr<FtpServer> server;
-};
 
 TEST_F(WizardProgram, SearchOnlyRunOnAnFtpServerReportsTheUpdate) {
     writeFile(serverRoot / "updates/index.idx", indexFor("=1.<5.>2", "v1.sl"));

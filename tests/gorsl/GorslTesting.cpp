@@ -19,14 +19,6 @@ std::string readFile(const fs::path& path) {
     return text.str();
 }
 
-bool waitForFile(const fs::path& path) {
-    for (int i = 0; i < 600; ++i) {
-        if (fs::exists(path)) return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    }
-    return false;
-}
-
 std::int32_t errorNumberOf(const std::function<void()>& call, std::string* description) {
     try {
         call();

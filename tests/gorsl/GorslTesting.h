@@ -14,6 +14,7 @@
 #include "platform/com/Error.h"
 #include "platform/gorsl/Gorsl.h"
 #include "platform/prefix/Prefix.h"
+#include "tests/support/Programs.h"
 #include "tests/support/TestPrefix.h"
 
 namespace gorsl_testing {
@@ -35,9 +36,7 @@ protected:
 
 void writeFile(const fs::path& path, const std::string& bytes);
 std::string readFile(const fs::path& path);
-// Waits (up to a minute) until the file exists: for effects of programs started without
-// waiting, which write their file under another name and rename it when complete.
-bool waitForFile(const fs::path& path);
+using testing_support::waitForFile;
 
 // The error number that `call` raised, or 0 when it raised nothing. The description is
 // stored in `description` when given.

@@ -10,6 +10,7 @@
 #include <chrono>
 #include <cstring>
 #include <stdexcept>
+#include <thread>
 
 extern char** environ;
 
@@ -20,6 +21,14 @@ namespace testing_support {
 fs::path program(const std::string& name) {
     const fs::path standIn = fs::path(QUILLON_STANDIN_DIR) / name;
     return fs::exists(standIn) ? standIn : fs::path(QUILLON_BIN_DIR) / name;
+}
+
+bool waitForFile(const fs::path& path) {
+    for (int i = 0; i < 600; ++i) {
+        if (fs::exists(path)) return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    return false;
 }
 
 fs::path selfExecutable() { return fs::read_symlink("/proc/self/exe"); }

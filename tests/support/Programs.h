@@ -28,6 +28,10 @@ struct RunOptions {
 ProgramResult runProgram(const std::filesystem::path& path, const std::vector<std::string>& args,
                          const RunOptions& options = {});
 
+// Waits (up to a minute) until the file exists: for effects of programs started without
+// waiting, which write their file under another name and rename it when complete.
+bool waitForFile(const std::filesystem::path& path);
+
 // The running test binary, for tests that re-run themselves as the child process.
 std::filesystem::path selfExecutable();
 

@@ -1,6 +1,8 @@
 // The wizard drawn by the Qt host on the offscreen platform, clicked with real mouse events.
 #include <QApplication>
+#include <QLabel>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
 #include <QTextEdit>
@@ -9,8 +11,10 @@
 #include "platform/forms/EventLoop.h"
 #include "platform/forms/qt/QtHost.h"
 #include "quillon/pages/FrmFoundUpdates.h"
+#include "quillon/pages/frmDownloadProgress.h"
 #include "quillon/pages/frmProductSelection.h"
 #include "tests/support/FtpServer.h"
+#include "tests/support/QtBoxAnswerer.h"
 #include "tests/wizard/UpdateServers.h"
 #include "tests/wizard/WizardFixture.h"
 
@@ -38,6 +42,19 @@ protected:
         if (auto* rich = qobject_cast<QTextEdit*>(w)) return rich->toPlainText();
         ADD_FAILURE() << "the description is no multi-line text widget";
         return {};
+    }
+
+    // Starts the wizard and presses "Weiter >" on the product page, which runs the whole search
+    // inside the click, in the search page's modal loop; the found-updates page is next.
+    quillon::FrmFoundUpdates& searchFromTheProductPage() {
+        wizard = std::make_unique<quillon::ModMain>();
+        wizard->Main("");
+        auto& products = wizard->productSelection();
+        EXPECT_TRUE(products.visible());
+        QTest::mouseClick(button(products.cmdContinue), Qt::LeftButton);
+        forms::doEvents();
+        EXPECT_FALSE(products.loaded());
+        return wizard->foundUpdates();
     }
 
     forms::QtHost qt;
@@ -80,17 +97,8 @@ TEST_F(WizardOnQt, WalksFromTheProductPageToTheFoundUpdatesAndShowsADescription)
     registerProduct({"A", "Orvane Reports", "S", "a.idx"});
     registerProduct({"B", "Orvane Letters", "S", "b.idx"});
 
-    wizard = std::make_unique<quillon::ModMain>();
-    wizard->Main("");
-    auto& products = wizard->productSelection();
-    ASSERT_TRUE(products.visible());
-    // "Weiter >" runs the whole search inside the click, in the search page's modal loop.
-    QTest::mouseClick(button(products.cmdContinue), Qt::LeftButton);
-    forms::doEvents();
-
-    auto& found = wizard->foundUpdates();
+    auto& found = searchFromTheProductPage();
     ASSERT_TRUE(found.visible());
-    EXPECT_FALSE(products.loaded());
     QTreeWidget* rows = tree(found.lsvUpdates);
     ASSERT_NE(rows, nullptr);
     ASSERT_EQ(rows->topLevelItemCount(), 2);
@@ -106,6 +114,56 @@ TEST_F(WizardOnQt, WalksFromTheProductPageToTheFoundUpdatesAndShowsADescription)
     QTest::mouseClick(button(found.cmdCancel), Qt::LeftButton);
     forms::doEvents();
     EXPECT_FALSE(found.loaded());
+    std::error_code ec;
+    std::filesystem::remove_all(root, ec);
+}
+
+TEST_F(WizardOnQt, GoesThroughAllFourPagesAndInstallsTheTickedUpdate) {
+    auto root = testing_support::makeTempDirectory("quillon-updates");
+    testing_support::FtpServer server({root, {testing_support::FtpUser{"anna", "geheim"}}});
+    registerServer({"S", "127.0.0.1", std::to_string(server.port()), "\\", "anna", "geheim"});
+    writeFile(root / "a.idx", indexFor("=1.=0.=0", "a.sl"));
+    writeFile(root / "a.sl", descriptionFor(1, "reports-1.1.zip", "Schnellere Berichte"));
+    makeUpdateArchive(root / "reports-1.1.zip",
+                      "COPY %installtemp%\\app.txt;C:\\Program Files\\Orvane\\Reports\\app.txt\r\nSETVER 1;1;0\r\n",
+                      {{"app.txt", std::string(200000, 'r')}});
+    registerProduct({"A", "Orvane Reports", "S", "a.idx"});
+
+    auto& found = searchFromTheProductPage();
+    ASSERT_TRUE(found.visible());
+    QTreeWidget* rows = tree(found.lsvUpdates);
+    ASSERT_EQ(rows->topLevelItemCount(), 1);
+    rows->topLevelItem(0)->setCheckState(0, Qt::Checked);  // what a click on the check box does
+    EXPECT_TRUE(found.lsvUpdates.item(1).checked());
+
+    // The closing message comes up once the page has hidden itself, still loaded: its bar
+    // shows how the unpacking ended.
+    auto& download = wizard->downloadProgress();
+    QString bar, barText, label;
+    testing_support::BoxAnswerer answerer({[&](QMessageBox& box) {
+        auto* widget = qt.widget(download.prgProgress);
+        if (widget) {
+            bar = widget->findChild<QProgressBar*>()->text();
+            barText = widget->findChild<QLabel*>()->text();
+        }
+        label = qobject_cast<QLabel*>(qt.widget(download.lblUpdate))->text();
+        QTest::mouseClick(box.buttons().front(), Qt::LeftButton);
+    }});
+    QTest::mouseClick(button(found.cmdContinue), Qt::LeftButton);  // runs the download page modally
+    forms::doEvents();
+
+    ASSERT_EQ(answerer.seen().size(), 1u);
+    EXPECT_EQ(answerer.seen()[0].text, QString::fromUtf8("Alle Updates wurden ausgef\xC3\xBChrt."));
+    EXPECT_EQ(answerer.seen()[0].icon, QMessageBox::Information);
+    EXPECT_EQ(label, "Orvane Reports");
+    EXPECT_EQ(barText, "Entpacken: reports-1.1.zip");
+    EXPECT_TRUE(bar.endsWith("(100 %)")) << bar.toStdString();
+    EXPECT_FALSE(found.loaded());
+    EXPECT_FALSE(download.loaded());
+    EXPECT_TRUE(platform::forms::loadedForms().empty());
+    EXPECT_EQ(readFile(prefix / "drive_c/Program Files/Orvane/Reports/app.txt"), std::string(200000, 'r'));
+    EXPECT_EQ(get(productKey("A"), "VerMin"), "1");
+    EXPECT_EQ(get(quillon::kBaseKey, "LastResult"), "1");
     std::error_code ec;
     std::filesystem::remove_all(root, ec);
 }

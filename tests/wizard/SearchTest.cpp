@@ -34,11 +34,6 @@ const std::string kInternetError =
     "Fehler beim Ausf\xC3\xBChren der Operation \xC3\xBC"
     "ber die WinInet-Schnittstelle:\r\n\r\n";
 
-std::string readFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 class Discovery : public WizardTest {
 protected:
     Discovery() : serverRoot(testing_support::makeTempDirectory("quillon-updates")) {
@@ -291,14 +286,15 @@ TEST_F(Discovery, ContinueDisablesThePageAndOffersTheRestartOnlyWhenAsked) {
     startServer();
     registerServer(entry());
     writeFile(serverRoot / "updates/a.idx", indexFor("=1.=0.=0", "a.sl"));
-    writeFile(serverRoot / "updates/a.sl", descriptionFor(1, "a.zip", "A"));
+    // A type the download page passes over: its closing message is its only box.
+    writeFile(serverRoot / "updates/a.sl", descriptionFor(3, "a.zip", "A"));
     registerProduct({"A", "Produkt A", "S", "a.idx"});
     const fs::path restarts = prefix / "restarts.log";
     ::setenv("QUILLON_RESTART_COMMAND", ("echo restart >> '" + restarts.string() + "'").c_str(), 1);
 
     for (bool reboot : {false, true}) {
         host.whenShown("frmProductSelection", [](forms::Form& page) { TestHost::click(page, "cmdContinue"); });
-        if (reboot) host.answerMessageBoxes({platform::forms::answer::Yes});
+        if (reboot) host.answerMessageBoxes({platform::forms::answer::Ok, platform::forms::answer::Yes});
         host.whenShown("FrmFoundUpdates", [&](forms::Form& page) {
             wizard->RebootRequired = reboot;
             TestHost::tick(page, "lsvUpdates", 1, testing_support::Check::Ticked);
@@ -317,8 +313,9 @@ TEST_F(Discovery, ContinueDisablesThePageAndOffersTheRestartOnlyWhenAsked) {
         run("");
         EXPECT_TRUE(platform::forms::loadedForms().empty());
         EXPECT_EQ(fs::exists(restarts), reboot);
-        // The restart question is the one message of the run, asked only when a restart is needed.
-        EXPECT_EQ(host.messageBoxes().size() - boxesBefore, reboot ? 1u : 0u);
+        // After the closing message, the restart question, asked only when a restart is needed.
+        ASSERT_EQ(host.messageBoxes().size() - boxesBefore, reboot ? 2u : 1u);
+        EXPECT_EQ(host.messageBoxes()[boxesBefore].text, "Alle Updates wurden ausgef\xC3\xBChrt.");
     }
     EXPECT_EQ(readFile(restarts), "restart\n");  // once, after both pages were unloaded
     ::unsetenv("QUILLON_RESTART_COMMAND");

@@ -1,20 +1,48 @@
-// Update servers for the wizard's tests: descriptor files on disk (for a real FTP server or
-// the local server under the prefix's unc/ folder) and the registry entries that point a
-// product at them.
+// Update servers for the wizard's tests: descriptor files and update archives on disk (for a
+// real FTP server or the local server under the prefix's unc/ folder) and the registry entries
+// that point a product at them.
 #pragma once
+
+#include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "platform/registry/RegistryStore.h"
 #include "quillon/ModMain.h"
+#include "tests/support/Programs.h"
+#include "tests/support/TestPrefix.h"
 
 namespace wizard_tests {
 
 inline void writeFile(const std::filesystem::path& path, const std::string& bytes) {
     std::filesystem::create_directories(path.parent_path());
     std::ofstream(path, std::ios::binary) << bytes;
+}
+
+// The file's bytes; empty when it cannot be read.
+inline std::string readFile(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// An update archive as a maker builds it with zip: aupdate.inf and the files beside it.
+inline void makeUpdateArchive(const std::filesystem::path& archive, const std::string& script,
+                              const std::vector<std::pair<std::string, std::string>>& files) {
+    namespace fs = std::filesystem;
+    const fs::path folder = testing_support::makeTempDirectory("quillon-archive");
+    writeFile(folder / "aupdate.inf", script);
+    for (const auto& [name, content] : files) writeFile(folder / name, content);
+    fs::create_directories(archive.parent_path());
+    testing_support::RunOptions options;
+    options.workingDirectory = folder;
+    auto zipped = testing_support::runProgram("/usr/bin/zip", {"-q", "-r", "-X", archive.string(), "."}, options);
+    fs::remove_all(folder);
+    ASSERT_EQ(zipped.status, 0) << zipped.err;
 }
 
 // An index whose one condition is "=maj.=min.=rev" pointing at `description`.

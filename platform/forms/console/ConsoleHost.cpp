@@ -144,7 +144,9 @@ void ConsoleHost::formHidden(Form& form) {
 }
 
 void ConsoleHost::showProgress(const ProgressBar& bar) {
-    progress_.update(&bar, bar.text(), bar.value(), bar.progressText(), bar.maximum() > 0 && bar.percent() == 100);
+    // The text may carry a name from a server: never raw to the terminal.
+    progress_.update(&bar, platform::visibleText(bar.text()), bar.value(), bar.progressText(),
+                     bar.maximum() > 0 && bar.percent() == 100);
 }
 
 void ConsoleHost::controlChanged(Control& control, Change change, int item) {
