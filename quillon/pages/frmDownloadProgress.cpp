@@ -8,6 +8,7 @@
 #include "platform/support/TextCase.h"
 #include "quillon/ModMain.h"
 #include "quillon/discovery/ServerAccess.h"
+#include "quillon/discovery/SignedFetch.h"
 #include "quillon/install/InstallRun.h"
 #include "quillon/pages/FrmFoundUpdates.h"
 #include "quillon/pages/PageLayout.h"
@@ -125,10 +126,14 @@ bool frmDownloadProgress::FetchFromLocalServer(const std::string& archiveName, c
     auto& gorslb = toollib::gorslb();
     const std::string server = gorslb.RegistryRead(toollib::HKEY_LOCAL_MACHINE, kLocalServer, "ServerName", "");
     const std::string path = gorslb.RegistryRead(toollib::HKEY_LOCAL_MACHINE, kLocalServer, "ServerPath", "");
-    gorsla.CopyFile("\\\\" + server + "\\" + path + "\\" + archiveName, tempFile, platform::com::True);
-    if (gorsla.FileExists(tempFile) != False) return true;
-    showFailure("Update fehlgeschlagen: Lokaler Server lieferte keine g\xC3\xBCltige Datei.");
-    return false;
+    const std::string source = "\\\\" + server + "\\" + path + "\\" + archiveName;
+    gorsla.CopyFile(source, tempFile, platform::com::True);
+    if (gorsla.FileExists(tempFile) == False) {
+        showFailure("Update fehlgeschlagen: Lokaler Server lieferte keine g\xC3\xBCltige Datei.");
+        return false;
+    }
+    // A local server with a key of its own signs its archives too (it tells the user itself).
+    return verifyFetchedFile(localServerSource(), archiveName, tempFile, signaturePathFor(source), FileRole::Archive);
 }
 
 void frmDownloadProgress::UnpackAndInstall(const std::string& productKey, const std::string& archiveName,
