@@ -8,6 +8,7 @@
 #include <zlib.h>
 
 #include "platform/standins/apatch/Adler32.h"
+#include "platform/standins/apatch/PatchFile.h"
 #include "platform/standins/apatch/VcdiffDecoder.h"
 #include "tests/apatch/PatchData.h"
 #include "tests/support/TestPrefix.h"
@@ -97,6 +98,15 @@ TEST(HandMadePatch, WindowsCopyFromTheTargetAndUseEveryAddressMode) {
               "fghA"
               "ABCD");
     EXPECT_EQ(*length, sink.bytes.size());
+
+    // The same through files, where the windows that copy from the target read the new file back.
+    const fs::path dir = testing_support::makeTempDirectory("apatch-target-windows");
+    writeFile(dir / "patch", patch.bytes());
+    writeFile(dir / "old", text("0ABCD"));
+    auto written = apatch::applyPatchFile(dir / "patch", dir / "old", dir / "new");
+    ASSERT_TRUE(written) << written.error();
+    EXPECT_TRUE(readFile(dir / "new") == sink.bytes);
+    fs::remove_all(dir);
 }
 
 TEST(HandMadePatch, HostileHeadersAreRefused) {

@@ -29,6 +29,10 @@ public:
     }
     FileDescriptor(const FileDescriptor&) = delete;
     FileDescriptor& operator=(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(FileDescriptor&& other) noexcept {
+        std::swap(fd_, other.fd_);
+        return *this;
+    }
     int get() const noexcept { return fd_; }
 
 private:
@@ -86,8 +90,15 @@ public:
     }
 
     std::optional<platform::Failure> readBack(std::uint64_t offset, std::span<std::uint8_t> into) override {
+        // The staged file is open for writing only: read through a second descriptor of the
+        // same file (by its descriptor, not its name, which someone could have replaced).
+        if (reader_.get() < 0) {
+            const std::string self = "/proc/self/fd/" + std::to_string(staged_.fd());
+            reader_ = FileDescriptor(::open(self.c_str(), O_RDONLY | O_CLOEXEC));
+            if (reader_.get() < 0) return failure("cannot read back", lastError());
+        }
         while (!into.empty()) {
-            const ssize_t got = ::pread(staged_.fd(), into.data(), into.size(), static_cast<off_t>(offset));
+            const ssize_t got = ::pread(reader_.get(), into.data(), into.size(), static_cast<off_t>(offset));
             if (got < 0 && errno == EINTR) continue;
             if (got <= 0)
                 return failure("cannot read back", std::error_code(got < 0 ? errno : EIO, std::generic_category()));
@@ -113,6 +124,7 @@ private:
 
     fs::path target_;
     platform::StagedFile staged_;
+    FileDescriptor reader_;
 };
 
 }  // namespace
