@@ -1,5 +1,6 @@
 #include "quillon/discovery/DescriptorFiles.h"
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 
@@ -29,16 +30,19 @@ bool componentHolds(std::string_view component, std::int32_t installed) {
     }
 }
 
-// A 16-bit whole number, blanks around it allowed.
+// A whole number in the 16-bit signed range, blanks around it allowed. Judged by its value:
+// leading zeros ("0000001") are as good as none.
 bool isSmallWholeNumber(std::string_view text) {
     text = platform::trimBlanks(text);
-    std::string_view digits = text;
-    if (!digits.empty() && (digits[0] == '-' || digits[0] == '+')) digits.remove_prefix(1);
-    if (digits.empty() || digits.size() > 5) return false;
-    for (char c : digits)
+    bool negative = !text.empty() && text[0] == '-';
+    if (!text.empty() && (text[0] == '-' || text[0] == '+')) text.remove_prefix(1);
+    if (text.empty()) return false;
+    long magnitude = 0;
+    for (char c : text) {
         if (c < '0' || c > '9') return false;
-    double value = platform::com::leadingNumber(text);
-    return value >= -32768 && value <= 32767;
+        magnitude = std::min(magnitude * 10 + (c - '0'), 100000L);  // capped: far out of range stays out
+    }
+    return magnitude <= (negative ? 32768 : 32767);
 }
 }  // namespace
 

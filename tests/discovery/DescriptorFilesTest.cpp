@@ -93,14 +93,40 @@ TEST_F(DescriptorFiles, DescriptionGivesLinesFourToSix) {
     EXPECT_EQ(d->description, "Ein Update");
 
     EXPECT_TRUE(parse(" ADU1.0SL\r\n\r\n\r\n 2 \r\nhttp://x\r\n\r\n"));
-    EXPECT_TRUE(parse("adu1.0sl\r\n\r\n\r\n-32768\r\nx\r\nd"));
     // Umlauts in Windows-1252 arrive as UTF-8.
     EXPECT_EQ(parse("adu1.0sl\r\n\r\n\r\n1\r\nx\r\nF\xFCr alle")->description, "F\xC3\xBCr alle");
 
-    for (const char* bad : {"adu1.0ov\r\n\r\n\r\n1\r\nx\r\nd", "adu1.0sl\r\n\r\n\r\n1\r\nx",
-                            "adu1.0sl\r\n\r\n\r\n32768\r\nx\r\nd", "adu1.0sl\r\n\r\n\r\n1a\r\nx\r\nd",
-                            "adu1.0sl\r\n\r\n\r\n\r\nx\r\nd", ""})
+    for (const char* bad : {"adu1.0ov\r\n\r\n\r\n1\r\nx\r\nd", "adu1.0sl\r\n\r\n\r\n1\r\nx", ""})
         EXPECT_FALSE(parse(bad)) << bad;
+}
+
+TEST_F(DescriptorFiles, LineFourIsJudgedByItsValueInTheSixteenBitRange) {
+    struct Case {
+        const char* line4;
+        bool accepted;
+    };
+    for (const Case& c : std::vector<Case>{
+             {"0000001", true},
+             {"-32768", true},
+             {"+32767", true},
+             {"-000000000000000000000032768", true},
+             {" 2 ", true},
+             {"32768", false},
+             {"-32769", false},
+             {"0000032768", false},
+             {"99999999999999999999999", false},
+             {"1a", false},
+             {"1.0", false},
+             {"-", false},
+             {"", false},
+         }) {
+        auto d = parseUpdateDescription(
+            readDescriptorLines(write("d.sl", std::string("adu1.0sl\r\n\r\n\r\n") + c.line4 + "\r\nx\r\nd")));
+        EXPECT_EQ(d.has_value(), c.accepted) << '"' << c.line4 << '"';
+        if (d) {
+            EXPECT_EQ(d->updateType, c.line4) << "stored as the line's text";
+        }
+    }
 }
 
 }  // namespace
