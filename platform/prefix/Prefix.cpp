@@ -172,6 +172,7 @@ fs::path toNative(std::string_view path, const fs::path& prefixRoot, const fs::p
     if (path.empty()) return {};
     bool longUnc = false;
     path = dropLongPathPrefix(path, longUnc);
+    if (path.empty() && !longUnc) return {};
 
     if (!longUnc && path.size() >= 1 && path[0] == '/' && (path.size() == 1 || !isSeparator(path[1])))
         return fs::path(path);  // POSIX absolute: unchanged

@@ -47,6 +47,8 @@ TEST(PrefixMapping, MapsWindowsStylePathsToNativePaths) {
         {"\\\\server\\share\\..\\..\\x", "<P>/unc/server/share/x"},
         {"\\\\?\\C:\\long\\path", "<P>/dosdevices/c:/long/path"},
         {"\\\\?\\UNC\\server\\share\\x", "<P>/unc/server/share/x"},
+        {"\\\\?\\", ""},  // the long-path mark alone names nothing
+        {"\\\\?\\UNC\\", "<P>/unc"},
         {"/usr/lib/x.so", "/usr/lib/x.so"},
         {"/tmp/a\\b", "/tmp/a\\b"},
         {"relative\\dir\\f.txt", "<W>/relative/dir/f.txt"},
