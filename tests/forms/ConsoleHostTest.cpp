@@ -8,6 +8,7 @@
 
 #include <cstdlib>
 #include <iostream>
+#include <set>
 #include <sstream>
 
 #include "platform/forms/Program.h"
@@ -268,29 +269,67 @@ TEST(ConsoleHostChild, ShowsTheRunTimeErrorReportAndEndsWithStatusOne) {
     EXPECT_EQ(result.err, "box 16 \"Quillon\" -> 1\n");
 }
 
-TEST(HostChoice, ConsoleWhenAskedForOrWithoutDisplay) {
+TEST(HostChoice, QtOnlyOnAPlatformThatOpens) {
     using Env = std::map<std::string, std::string>;
     struct Case {
         Env env;
+        std::set<std::string> opening;  // what the probe lets open
         HostKind kind;
+        std::string platform;
     };
     for (const Case& c : std::vector<Case>{
-             {{}, HostKind::Console},
-             {{{"DISPLAY", ":0"}}, HostKind::Qt},
-             {{{"WAYLAND_DISPLAY", "wayland-0"}}, HostKind::Qt},
-             {{{"QT_QPA_PLATFORM", "offscreen"}}, HostKind::Qt},
-             {{{"DISPLAY", ":0"}, {"QUILLON_UI", "console"}}, HostKind::Console},
-             {{{"DISPLAY", ":0"}, {"QUILLON_UI", "Console"}}, HostKind::Console},
-             {{{"DISPLAY", ":0"}, {"QUILLON_UI", "qt"}}, HostKind::Qt},
-             {{{"DISPLAY", ""}}, HostKind::Console},
+             {{}, {}, HostKind::Console, ""},
+             {{{"DISPLAY", ":0"}}, {"xcb"}, HostKind::Qt, "xcb"},
+             {{{"DISPLAY", ":99"}}, {}, HostKind::Console, ""},  // named, but does not open
+             {{{"WAYLAND_DISPLAY", "wayland-0"}}, {"wayland"}, HostKind::Qt, "wayland"},
+             {{{"QT_QPA_PLATFORM", "offscreen"}}, {"offscreen"}, HostKind::Qt, "offscreen"},
+             {{{"QT_QPA_PLATFORM", "wayland;xcb"}}, {"xcb"}, HostKind::Qt, "xcb"},
+             {{{"QT_QPA_PLATFORM", "xcb"}}, {"offscreen"}, HostKind::Console, ""},
+             {{{"DISPLAY", ":0"}, {"QUILLON_UI", "console"}}, {"xcb"}, HostKind::Console, ""},
+             {{{"DISPLAY", ":0"}, {"QUILLON_UI", "Console"}}, {"xcb"}, HostKind::Console, ""},
+             {{{"DISPLAY", ":0"}, {"QUILLON_UI", "qt"}}, {"xcb"}, HostKind::Qt, "xcb"},
          }) {
-        auto kind = chooseHost([&](std::string_view name) -> std::optional<std::string> {
+        auto environment = [&](std::string_view name) -> std::optional<std::string> {
             auto it = c.env.find(std::string(name));
             if (it == c.env.end()) return std::nullopt;
             return it->second;
-        });
-        EXPECT_EQ(kind, c.kind) << testing::PrintToString(c.env);
+        };
+        auto probe = [&](std::string_view platform, const Environment&) {
+            return c.opening.count(std::string(platform)) > 0;
+        };
+        HostChoice choice = chooseHost(environment, probe);
+        EXPECT_EQ(choice.kind, c.kind) << testing::PrintToString(c.env);
+        EXPECT_EQ(choice.platform, c.platform) << testing::PrintToString(c.env);
     }
+}
+
+TEST(HostChoice, ProbesRealDisplays) {
+    auto only = [](std::map<std::string, std::string> env) {
+        return [env](std::string_view name) -> std::optional<std::string> {
+            auto it = env.find(std::string(name));
+            if (it == env.end()) return std::nullopt;
+            return it->second;
+        };
+    };
+    EXPECT_FALSE(platformOpens("xcb", only({{"DISPLAY", ":4711"}})));
+    EXPECT_FALSE(platformOpens("xcb", only({})));
+    EXPECT_FALSE(platformOpens("wayland", only({{"WAYLAND_DISPLAY", "/nonexistent/wayland-9"}})));
+    EXPECT_TRUE(platformOpens("offscreen", only({})));
+    EXPECT_FALSE(platformOpens("no-such-platform", only({})));
+}
+
+TEST(HostChoiceChild, ADisplayThatDoesNotOpenFallsBackToTheConsole) {
+    testing_support::RunOptions options;
+    options.environment = {{"FORMS_CONSOLE_CHILD", "wizard"},
+                           {"QUILLON_UI", ""},
+                           {"DISPLAY", ":4711"},
+                           {"WAYLAND_DISPLAY", ""},
+                           {"QT_QPA_PLATFORM", ""}};
+    options.timeoutSeconds = 60;
+    options.input = "weiter\nn\n";
+    auto result = testing_support::runProgram(testing_support::selfExecutable(), {}, options);
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_THAT(result.out, testing::StartsWith(kPickPage));
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "tools/common/Report.h"
 
 #include <cstdio>
+#include <string_view>
 
 #include "platform/forms/MessageBox.h"
 #include "platform/forms/choice/HostChoice.h"
@@ -9,9 +10,23 @@ namespace tools {
 
 namespace forms = platform::forms;
 
+namespace {
+bool silentRun(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        std::string_view word = argv[i];
+        if (word.size() == 4 && word.front() == '"' && word.back() == '"')
+            word = word.substr(1, 2);  // as regedit reads it
+        if (word.size() == 2 && (word[0] == '/' || word[0] == '-') && (word[1] == 's' || word[1] == 'S')) return true;
+    }
+    return false;
+}
+}  // namespace
+
 int runWithMessageBoxes(int& argc, char** argv, const std::string& title, const std::function<int()>& work) {
     int status = 1;
-    int program = forms::runProgramOnChosenHost(argc, argv, {title}, [&] { status = work(); });
+    const auto windows = silentRun(argc, argv) ? forms::Windows::Never : forms::Windows::Allowed;
+    int program = forms::runProgramOnChosenHost(
+        argc, argv, {title}, [&] { status = work(); }, windows);
     return program == 0 ? status : 1;
 }
 

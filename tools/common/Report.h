@@ -12,6 +12,7 @@
 namespace tools {
 
 // Runs a tool's work with the chosen forms host installed, so that its message boxes show.
+// A silent run (/s or -s among the arguments) gets the console host: it never opens a window.
 // Returns the work's exit status, or 1 when it failed with an unforeseen error (reported).
 int runWithMessageBoxes(int& argc, char** argv, const std::string& title, const std::function<int()>& work);
 

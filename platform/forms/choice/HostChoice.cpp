@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <cstdlib>
+#include <vector>
 
 #include "platform/forms/console/ConsoleHost.h"
 #include "platform/forms/qt/QtHost.h"
@@ -9,28 +10,48 @@
 
 namespace platform::forms {
 
+namespace {
+
+std::vector<std::string> candidatePlatforms(const Environment& environment) {
+    const std::string list = environment("QT_QPA_PLATFORM").value_or("");
+    std::vector<std::string> platforms;
+    for (std::size_t start = 0; start < list.size();) {
+        std::size_t end = list.find(';', start);
+        if (end == std::string::npos) end = list.size();
+        std::string_view entry = platform::trimBlanks(std::string_view(list).substr(start, end - start));
+        if (!entry.empty()) platforms.emplace_back(entry);
+        start = end + 1;
+    }
+    if (platforms.empty()) platforms = {"xcb", "wayland"};
+    return platforms;
+}
+
+}  // namespace
+
 std::optional<std::string> processEnvironment(std::string_view name) {
     const char* value = std::getenv(std::string(name).c_str());
     if (!value) return std::nullopt;
     return std::string(value);
 }
 
-HostKind chooseHost(const Environment& environment) {
-    if (auto ui = environment("QUILLON_UI"); ui && platform::equalsIgnoreCase(*ui, "console")) return HostKind::Console;
-    auto set = [&](std::string_view name) {
-        auto value = environment(name);
-        return value && !value->empty();
-    };
-    if (!set("DISPLAY") && !set("WAYLAND_DISPLAY") && !set("QT_QPA_PLATFORM")) return HostKind::Console;
-    return HostKind::Qt;
+HostChoice chooseHost(const Environment& environment, const PlatformProbe& opens) {
+    if (auto ui = environment("QUILLON_UI"); ui && platform::equalsIgnoreCase(*ui, "console"))
+        return {HostKind::Console, {}};
+    for (const std::string& candidate : candidatePlatforms(environment))
+        if (opens(candidate, environment)) return {HostKind::Qt, candidate};
+    return {HostKind::Console, {}};
 }
 
-int runProgramOnChosenHost(int& argc, char** argv, const ProgramOptions& options, const std::function<void()>& start) {
-    if (chooseHost() == HostKind::Console) {
+int runProgramOnChosenHost(int& argc, char** argv, const ProgramOptions& options, const std::function<void()>& start,
+                           Windows windows) {
+    HostChoice choice = windows == Windows::Never ? HostChoice{HostKind::Console, {}} : chooseHost();
+    if (choice.kind == HostKind::Console) {
         ConsoleHost host;
         HostScope scope(host);
         return runProgram(options, start);
     }
+    // Straight to the platform that opened, not through the ones before it in a list.
+    ::setenv("QT_QPA_PLATFORM", choice.platform.c_str(), 1);
     QApplication application(argc, argv);
     QtHost host;
     HostScope scope(host);

@@ -1,6 +1,7 @@
 // Which host a forms program runs on, and the program entry that makes it: the console host
-// when QUILLON_UI=console or when there is no display (neither DISPLAY nor WAYLAND_DISPLAY
-// set and QT_QPA_PLATFORM not set), the Qt host otherwise.
+// when QUILLON_UI=console, for a run that must never open a window, or when no display really
+// opens; the Qt host otherwise. A display that is named but cannot be opened (a stale DISPLAY)
+// falls back to the console instead of ending the program.
 // Part of platform/forms/choice; depends on platform/forms, its console and Qt hosts.
 #pragma once
 
@@ -10,18 +11,32 @@
 #include <string_view>
 
 #include "platform/forms/Program.h"
+#include "platform/forms/choice/DisplayProbe.h"
 
 namespace platform::forms {
 
 enum class HostKind { Qt, Console };
 
-using Environment = std::function<std::optional<std::string>(std::string_view name)>;
+// Whether the program may open windows at all; a silent run (/s) never does.
+enum class Windows { Allowed, Never };
+
+struct HostChoice {
+    HostKind kind;
+    std::string platform;  // for the Qt host: the Qt platform that opened
+};
+
 // The process environment.
 std::optional<std::string> processEnvironment(std::string_view name);
 
-HostKind chooseHost(const Environment& environment = processEnvironment);
+using PlatformProbe = std::function<bool(std::string_view platform, const Environment& environment)>;
 
-// runProgram on the chosen host; for the Qt host it makes the application object first.
-int runProgramOnChosenHost(int& argc, char** argv, const ProgramOptions& options, const std::function<void()>& start);
+// The platforms tried are those of QT_QPA_PLATFORM in order ("a;b" lists several), or "xcb"
+// and "wayland" when it is not set; the first that opens is chosen.
+HostChoice chooseHost(const Environment& environment = processEnvironment, const PlatformProbe& opens = platformOpens);
+
+// runProgram on the chosen host; for the Qt host it makes the application object first, on
+// the platform that opened.
+int runProgramOnChosenHost(int& argc, char** argv, const ProgramOptions& options, const std::function<void()>& start,
+                           Windows windows = Windows::Allowed);
 
 }  // namespace platform::forms
