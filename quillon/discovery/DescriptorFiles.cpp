@@ -81,9 +81,11 @@ std::optional<bool> conditionHolds(std::string_view line, const InstalledVersion
 }
 
 std::string ReadUpdateIndex(const std::string& path, std::int32_t verMaj, std::int32_t verMin, std::int32_t verRev) {
-    const auto lines = readDescriptorLines(path);
+    return updateIndexTarget(readDescriptorLines(path), {verMaj, verMin, verRev});
+}
+
+std::string updateIndexTarget(const std::vector<std::string>& lines, const InstalledVersion& installed) {
     if (!signatureMatches(lines, kIndexSignature) || lines.size() < 2) return {};
-    const InstalledVersion installed{verMaj, verMin, verRev};
     for (std::size_t i = 2; i < lines.size(); i += 2) {
         if (i + 1 >= lines.size()) return {};  // a condition without its target line
         auto holds = conditionHolds(lines[i], installed);

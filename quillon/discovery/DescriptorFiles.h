@@ -39,6 +39,8 @@ std::optional<bool> conditionHolds(std::string_view line, const InstalledVersion
 // The target line of the first condition that holds, exactly as read; empty when the
 // signature does not match, no condition holds, or the file is malformed.
 std::string ReadUpdateIndex(const std::string& path, std::int32_t verMaj, std::int32_t verMin, std::int32_t verRev);
+// The same on the lines of an index file.
+std::string updateIndexTarget(const std::vector<std::string>& lines, const InstalledVersion& installed);
 
 struct UpdateDescription {
     std::string updateType;   // line 4, as read

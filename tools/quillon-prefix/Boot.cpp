@@ -43,10 +43,9 @@ bool runOnceCommands() {
         const std::string command = value.value.asString();
         const bool deleteAfter = !value.name.empty() && value.name[0] == '!';
         if (!deleteAfter) store.deleteValue(reg::Hive::LocalMachine, kRunOnceKey, value.name);
-        auto line = gorsl::splitCommandLine(command);
-        auto program = gorsl::findProgram(line.program);
+        auto program = resolveRunOnceCommand(command);
         std::optional<int> status;
-        if (program) status = gorsl::runAndWait(*program, line.arguments);
+        if (program) status = gorsl::runAndWait(program->program, program->arguments);
         if (!program || !status || *status != 0) {
             std::fprintf(stderr, "quillon-prefix: RunOnce %s: %s %s\n", value.name.c_str(), command.c_str(),
                          !program  ? "(program not found)"
@@ -61,6 +60,13 @@ bool runOnceCommands() {
     return allDone;
 }
 }  // namespace
+
+std::optional<RunOnceCommand> resolveRunOnceCommand(std::string_view commandLine) {
+    auto line = gorsl::splitCommandLine(commandLine);
+    auto program = gorsl::findProgram(line.program);
+    if (!program) return std::nullopt;
+    return RunOnceCommand{std::move(*program), std::move(line.arguments)};
+}
 
 int bootPrefix() {
     try {

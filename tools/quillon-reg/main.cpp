@@ -21,6 +21,7 @@
 #include "platform/registry/RegistryStore.h"
 #include "platform/support/TextCase.h"
 #include "tools/common/Terminal.h"
+#include "tools/quillon-reg/DataArgument.h"
 
 namespace fs = std::filesystem;
 namespace reg = platform::registry;
@@ -219,33 +220,8 @@ int query(reg::RegistryStore& store, const CommandLine& line) {
 }
 
 reg::Value dataArgument(const CommandLine& line) {
-    std::string typeName = line.argument("t").value_or("REG_SZ");
-    auto type = reg::valueTypeFromName(typeName);
-    if (!type)
-        fail("Invalid type \"" + typeName +
-             "\": use REG_SZ, REG_EXPAND_SZ, REG_MULTI_SZ, REG_BINARY, REG_DWORD or REG_QWORD.");
-    std::string data = line.argument("d").value_or("");
-    if (auto separator = line.argument("s")) {
-        if (*type != reg::ValueType::MultiString) fail("Invalid syntax: /s is only for REG_MULTI_SZ.");
-        if (separator->size() != 1) fail("Invalid syntax: the separator of /s must be one character.");
-        std::vector<std::string> items;
-        if (!data.empty()) {
-            std::size_t start = 0;
-            for (std::size_t sep; (sep = data.find((*separator)[0], start)) != std::string::npos; start = sep + 1)
-                items.push_back(data.substr(start, sep - start));
-            items.push_back(data.substr(start));
-        }
-        return reg::Value::multiString(items);
-    }
-    // Without /d a number is 0, as reg.exe makes it.
-    if (data.empty() && (*type == reg::ValueType::DWord || *type == reg::ValueType::QWord)) data = "0";
-    auto value = reg::Value::fromText(*type, data);
-    if (!value) {
-        std::string expected =
-            *type == reg::ValueType::Binary ? "pairs of hex digits" : "a decimal number or 0x and hex digits";
-        if (*type == reg::ValueType::DWord) expected += " up to 4294967295";
-        fail("Invalid data \"" + data + "\" for " + typeName + ": expected " + expected + ".");
-    }
+    auto value = tools::parseDataArgument(line.argument("t"), line.argument("d").value_or(""), line.argument("s"));
+    if (!value) fail(value.error());
     return *value;
 }
 
