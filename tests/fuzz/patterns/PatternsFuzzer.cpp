@@ -1,6 +1,6 @@
-// Any pattern against any name (the input's first line and the rest): the matcher agrees with
-// a plain dynamic-programming matcher, every pattern matches its own text, and pattern lists
-// made of it do not fail.
+// Any pattern against any name (the input's first line and the rest): both matchers (file
+// names, and entry paths of specification lists) agree with a plain dynamic-programming
+// matcher, every pattern matches its own text, and pattern lists made of it do not fail.
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -10,10 +10,12 @@
 #include "platform/standins/addzip/Patterns.h"
 #include "platform/support/TextCase.h"
 #include "platform/support/Utf8.h"
+#include "platform/support/Wildcard.h"
 
 namespace {
 
-std::u32string normalised(std::string_view text) {
+// Folded code points; with `separators` "\\" counts as "/".
+std::u32string normalised(std::string_view text, bool separators) {
     std::string folded = platform::foldCase(text);
     std::u32string out;
     for (std::size_t i = 0; i < folded.size();) {
@@ -23,7 +25,7 @@ std::u32string normalised(std::string_view text) {
             c = static_cast<unsigned char>(folded[i]);
             n = 1;
         }
-        out.push_back(c == U'\\' ? U'/' : c);
+        out.push_back(separators && c == U'\\' ? U'/' : c);
         i += n;
     }
     return out;
