@@ -8,6 +8,7 @@
 #include "platform/forms/Runtime.h"
 #include "platform/support/Expected.h"
 #include "platform/support/ProgramLocation.h"
+#include "platform/support/VisibleText.h"
 
 namespace platform::forms {
 
@@ -40,7 +41,8 @@ void report(const Error& error) {
     try {
         messageBox(runtimeErrorText(error), style::Critical, programTitle());
     } catch (...) {
-        std::cerr << programTitle() << ": " << runtimeErrorText(error) << std::endl;
+        std::cerr << programTitle() << ": "
+                  << platform::visibleText(runtimeErrorText(error), platform::LineBreaks::Kept) << std::endl;
     }
 }
 

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "platform/forms/EventLoop.h"
+#include "platform/support/VisibleText.h"
 
 namespace platform::forms {
 
@@ -14,7 +15,8 @@ namespace {
 class HeadlessHost final : public Host {
 public:
     int messageBox(const MessageBoxRequest& request) override {
-        std::cerr << request.title << '\n' << request.text << std::endl;
+        std::cerr << platform::visibleText(request.title) << '\n'
+                  << platform::visibleText(request.text, platform::LineBreaks::Kept) << std::endl;
         return request.defaultAnswer();
     }
     void runUntil(const std::function<bool()>& done) override {

@@ -197,6 +197,26 @@ TEST(ConsoleHost, ProgressBarsGoToStandardErrorWithTheirPercentageOnlyWhileShown
               "Entpacken: a.zip: 1,0 KB von 4,0 KB (25 %)\n");
 }
 
+TEST(ConsoleHost, ShowsControlCharactersOfTextsFromOutside) {
+    Console console("");
+    Form form("frmSearchProgress");
+    form.setCaption("Suche \x1b[2J");
+    form.add<Label>("lblProduct", "Produkt \x1b]0;owned\x07");
+    form.add<TextBox>("txtUpdateDesc", "Zeile 1\r\nZeile 2 \x1b[31m");
+    auto& list = form.add<ListView>("lsvUpdates");
+    list.add("update",
+             "Update \x9b"
+             "2J");  // not UTF-8: a raw C1 control
+    form.show();
+    messageBox("Text \x1b[8m", style::Information, "Titel \x1b[1m");
+    form.unload();
+    EXPECT_EQ(console.out.str(),
+              "== Suche ^[[2J ==\nProdukt ^[]0;owned^G\nZeile 1\r\nZeile 2 ^[[31m\n1 Update \xEF\xBF\xBD"
+              "2J\n"
+              "Titel ^[[1m\nText ^[[8m\n");
+    EXPECT_EQ(console.err.str(), "box 64 \"Titel ^[[1m\" -> 1\n");
+}
+
 TEST(ConsoleHost, AtEndOfInputAWaitingFormGetsDefaultThenCancelThenIsClosed) {
     struct Case {
         const char* what;

@@ -273,6 +273,61 @@ TEST_F(Tools, ExportAndImportThroughTheProgram) {
     EXPECT_EQ(snapshot(store, LM, "Software\\Io"), original);
 }
 
+// Texts from outside (stored names and values, file names, RunOnce commands) reach the
+// terminal with their control characters shown, while the store and exported files keep them.
+TEST_F(Tools, ControlCharactersFromOutsideAreShownNeverSentRaw) {
+    const std::string clear = "\x1b[2J", title = "\x1b]0;owned\x07";
+    store.setValue(LM, "Software\\Esc", "Name" + title, Value::string(clear + "data"));
+    store.createKey(LM, "Software\\Esc\\Sub" + clear);
+    store.setValue(LM, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\RunOnce", "x" + title,
+                   Value::string(clear + "nothing-here.exe"));
+    auto quillonPrefix = [](const std::vector<std::string>& args) {
+        RunOptions options;
+        options.timeoutSeconds = 30;
+        return runProgram(program("quillon-prefix"), args, options);
+    };
+    struct Case {
+        const char* what;
+        std::function<ProgramResult()> run;
+        std::string shown;  // expected on standard output or error
+    };
+    for (const Case& c : std::vector<Case>{
+             {"query",
+              [&] {
+                  return reg({"query", "HKLM\\Software\\Esc"});
+              },
+              "Name^[]0;owned^G    REG_SZ    ^[[2Jdata"},
+             {"query a subkey",
+              [&] {
+                  return reg({"query", "HKLM\\Software\\Esc"});
+              },
+              "Sub^[[2J"},
+             {"bad data",
+              [&] {
+                  return reg({"add", "HKLM\\Software\\Esc", "/t", "REG_DWORD", "/d", clear});
+              },
+              "Invalid data \"^[[2J\""},
+             {"regedit message",
+              [&] {
+                  return regedit({"/s", "C:\\missing" + title + ".reg"});
+              },
+              "missing^[]0;owned^G.reg"},
+             {"boot", [&] { return quillonPrefix({"boot"}); }, "RunOnce x^[]0;owned^G: ^[[2Jnothing-here.exe"},
+         }) {
+        ProgramResult result = c.run();
+        const std::string all = result.out + result.err;
+        EXPECT_EQ(all.find_first_of("\x1b\x07"), std::string::npos) << c.what << ": " << all;
+        EXPECT_NE(all.find(c.shown), std::string::npos) << c.what << ": " << all;
+    }
+
+    ASSERT_EQ(reg({"add", "HKLM\\Software\\Esc", "/v", "Raw", "/d", clear + "kept", "/f"}).status, 0);
+    EXPECT_EQ(store.readText(LM, "Software\\Esc", "Raw", ""), clear + "kept");
+    const std::string file = platform::prefix::tempFolder() + "\\esc.reg";
+    ASSERT_EQ(reg({"export", "HKLM\\Software\\Esc", file}).status, 0);
+    EXPECT_NE(platform::utf16leToUtf8(readFile(platform::prefix::toNative(file))).find(clear + "kept"),
+              std::string::npos);
+}
+
 const std::string kImportFile =
     "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\Software\\Orvane\\Imported]\r\n\"Title\"=\"Bäckerei\"\r\n";
 

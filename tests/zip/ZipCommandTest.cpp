@@ -52,6 +52,28 @@ TEST_F(ZipCommand, AddListExtractDeleteRoundTrip) {
     EXPECT_NE(list.out.find("tree/sub/b.bin"), std::string::npos) << list.out;
 }
 
+TEST_F(ZipCommand, NamesWithControlCharactersAreShownNeverSentRaw) {
+    // A file name with an ESC sequence, as a hostile archive or server may have left one. In
+    // the archive the name loses its UTF-8 mark (libzip refuses such names marked as UTF-8),
+    // so reading it back gives code page 437's pictures of the control characters.
+    writeFile(dir / "a\x1b]0;owned\x07.txt", "x");
+    const fs::path archive = dir / "esc.zip";
+    struct Case {
+        std::vector<std::string> args;
+        std::string shown;
+    };
+    for (const Case& c : std::vector<Case>{
+             {{"zip", "add", archive.string(), "a\x1b]0;owned\x07.txt"}, "adding: a^[]0;owned^G.txt"},
+             {{"zip", "list", archive.string()}, "a\u2190]0;owned\u2022.txt"},
+             {{"zip", "extract", archive.string(), (dir / "x").string()}, "a\u2190]0;owned\u2022.txt"},
+         }) {
+        ProgramResult result = velpack(c.args, dir);
+        const std::string all = result.out + result.err;
+        EXPECT_EQ(all.find_first_of("\x1b\x07"), std::string::npos) << c.args[1] << ": " << all;
+        EXPECT_NE(all.find(c.shown), std::string::npos) << c.args[1] << ": " << all;
+    }
+}
+
 TEST_F(ZipCommand, FailsWithTheReasonWhenTheArchiveOrAnEntryFails) {
     writeFile(dir / "junk.zip", "not an archive");
     ProgramResult list = velpack({"zip", "list", (dir / "junk.zip").string()});

@@ -5,6 +5,7 @@
 
 #include "platform/forms/MessageBox.h"
 #include "platform/forms/choice/HostChoice.h"
+#include "platform/support/VisibleText.h"
 
 namespace tools {
 
@@ -31,7 +32,9 @@ int runWithMessageBoxes(int& argc, char** argv, const std::string& title, const 
 }
 
 void report(const std::string& title, const std::string& text, ReportKind kind, bool silent) {
-    if (kind == ReportKind::Error) std::fprintf(stderr, "%s: %s\n", title.c_str(), text.c_str());
+    if (kind == ReportKind::Error)
+        std::fprintf(stderr, "%s: %s\n", platform::visibleText(title).c_str(),
+                     platform::visibleText(text, platform::LineBreaks::Kept).c_str());
     if (silent) return;
     int icon = kind == ReportKind::Error ? forms::style::Exclamation : forms::style::Information;
     forms::messageBox(text, forms::style::OkOnly | icon, title);

@@ -4,12 +4,13 @@
 
 #include "platform/support/StandardInput.h"
 #include "platform/support/TextCase.h"
+#include "platform/support/VisibleText.h"
 
 namespace tools {
 
 Answer askOnTerminal(const std::string& prompt, Answer fallback) {
     for (;;) {
-        std::fputs(prompt.c_str(), stdout);
+        std::fputs(platform::visibleText(prompt).c_str(), stdout);
         std::fflush(stdout);
         auto line = platform::readInputLine(platform::unbufferedStandardInput());
         if (!line) {

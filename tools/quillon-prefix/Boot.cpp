@@ -10,6 +10,7 @@
 #include "platform/gorsl/gorslb/FileReplacement.h"
 #include "platform/prefix/Prefix.h"
 #include "platform/registry/RegistryStore.h"
+#include "platform/support/VisibleText.h"
 
 namespace tools {
 
@@ -25,10 +26,11 @@ bool replaceFiles() {
         const std::string what =
             r.destination.empty() ? "delete " + r.source : "replace " + r.destination + " with " + r.source;
         if (outcome.error) {
-            std::fprintf(stderr, "quillon-prefix: cannot %s: %s\n", what.c_str(), outcome.error.message().c_str());
+            std::fprintf(stderr, "quillon-prefix: cannot %s: %s\n", platform::visibleText(what).c_str(),
+                         outcome.error.message().c_str());
             allDone = false;
         } else {
-            std::printf("done: %s\n", what.c_str());
+            std::printf("done: %s\n", platform::visibleText(what).c_str());
         }
     }
     return allDone;
@@ -47,7 +49,8 @@ bool runOnceCommands() {
         std::optional<int> status;
         if (program) status = gorsl::runAndWait(program->program, program->arguments);
         if (!program || !status || *status != 0) {
-            std::fprintf(stderr, "quillon-prefix: RunOnce %s: %s %s\n", value.name.c_str(), command.c_str(),
+            std::fprintf(stderr, "quillon-prefix: RunOnce %s: %s %s\n", platform::visibleText(value.name).c_str(),
+                         platform::visibleText(command).c_str(),
                          !program  ? "(program not found)"
                          : !status ? "(did not run to its end)"
                                    : ("(exit status " + std::to_string(*status) + ")").c_str());
@@ -55,7 +58,7 @@ bool runOnceCommands() {
             continue;
         }
         if (deleteAfter) store.deleteValue(reg::Hive::LocalMachine, kRunOnceKey, value.name);
-        std::printf("ran: %s\n", command.c_str());
+        std::printf("ran: %s\n", platform::visibleText(command).c_str());
     }
     return allDone;
 }
@@ -76,7 +79,7 @@ int bootPrefix() {
         bool ran = runOnceCommands();
         return replaced && ran ? 0 : 1;
     } catch (const std::exception& e) {
-        std::fprintf(stderr, "quillon-prefix: %s\n", e.what());
+        std::fprintf(stderr, "quillon-prefix: %s\n", platform::visibleText(e.what()).c_str());
         return 1;
     }
 }

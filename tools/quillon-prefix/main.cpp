@@ -13,6 +13,7 @@
 #include "platform/registry/RegistryStore.h"
 #include "platform/support/ProgramLocation.h"
 #include "platform/support/StandardOptions.h"
+#include "platform/support/VisibleText.h"
 #include "tools/common/Spawn.h"
 #include "tools/quillon-prefix/Boot.h"
 
@@ -35,7 +36,7 @@ int usage() {
 }
 
 int fail(const std::string& message) {
-    std::fprintf(stderr, "quillon-prefix: %s\n", message.c_str());
+    std::fprintf(stderr, "quillon-prefix: %s\n", platform::visibleText(message).c_str());
     return 1;
 }
 

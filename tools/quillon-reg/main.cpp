@@ -14,12 +14,13 @@
 #include <string>
 #include <vector>
 
-#include "platform/support/StandardOptions.h"
 #include "platform/prefix/Prefix.h"
 #include "platform/registry/FullKeyPath.h"
 #include "platform/registry/RegFile.h"
 #include "platform/registry/RegistryStore.h"
+#include "platform/support/StandardOptions.h"
 #include "platform/support/TextCase.h"
+#include "platform/support/VisibleText.h"
 #include "tools/common/Terminal.h"
 #include "tools/quillon-reg/DataArgument.h"
 
@@ -151,8 +152,14 @@ std::string displayData(const reg::Value& value) {
 }
 
 void printValue(const std::string& name, const reg::Value& value) {
-    std::printf("    %s    %s    %s\n", displayName(name).c_str(),
-                std::string(reg::valueTypeName(value.type())).c_str(), displayData(value).c_str());
+    std::printf("    %s    %s    %s\n", platform::visibleText(displayName(name)).c_str(),
+                std::string(reg::valueTypeName(value.type())).c_str(),
+                platform::visibleText(displayData(value)).c_str());
+}
+
+// A key's full path as a line of its own.
+void printKey(reg::Hive hive, const std::string& path) {
+    std::printf("%s\n", platform::visibleText(reg::formatFullKeyPath(hive, path)).c_str());
 }
 
 // The value with its name as stored, for showing it as it was made.
@@ -178,7 +185,8 @@ int query(reg::RegistryStore& store, const CommandLine& line) {
     if (name && !recursive) {
         auto value = findValue(store, key.hive, *stored, *name);
         if (!value && !name->empty()) fail(kNotFound);
-        std::printf("\n%s\n", reg::formatFullKeyPath(key.hive, *stored).c_str());
+        std::printf("\n");
+        printKey(key.hive, *stored);
         if (value)
             printValue(value->name, value->value);
         else
@@ -191,7 +199,8 @@ int query(reg::RegistryStore& store, const CommandLine& line) {
         std::size_t matches = 0;
         for (const auto& path : store.subtree(key.hive, *stored)) {
             if (auto value = findValue(store, key.hive, path, *name)) {
-                std::printf("\n%s\n", reg::formatFullKeyPath(key.hive, path).c_str());
+                std::printf("\n");
+                printKey(key.hive, path);
                 printValue(value->name, value->value);
                 ++matches;
             }
@@ -202,17 +211,18 @@ int query(reg::RegistryStore& store, const CommandLine& line) {
     }
 
     if (!recursive) {
-        std::printf("\n%s\n", reg::formatFullKeyPath(key.hive, *stored).c_str());
+        std::printf("\n");
+        printKey(key.hive, *stored);
         auto values = store.values(key.hive, *stored);
         for (const auto& v : values) printValue(v.name, v.value);
         if (!values.empty()) std::printf("\n");
-        for (const auto& child : store.subkeys(key.hive, *stored))
-            std::printf("%s\n", reg::formatFullKeyPath(key.hive, joinPath(*stored, child)).c_str());
+        for (const auto& child : store.subkeys(key.hive, *stored)) printKey(key.hive, joinPath(*stored, child));
         return 0;
     }
 
     for (const auto& path : store.subtree(key.hive, *stored)) {
-        std::printf("\n%s\n", reg::formatFullKeyPath(key.hive, path).c_str());
+        std::printf("\n");
+        printKey(key.hive, path);
         for (const auto& v : store.values(key.hive, path)) printValue(v.name, v.value);
     }
     std::printf("\n");
@@ -322,12 +332,12 @@ int main(int argc, char** argv) {
         return exportKey(store, line);
     } catch (const Problem& p) {
         std::fflush(stdout);
-        std::fprintf(stderr, "ERROR: %s\n", p.message.c_str());
+        std::fprintf(stderr, "ERROR: %s\n", platform::visibleText(p.message, platform::LineBreaks::Kept).c_str());
     } catch (const reg::StoreError& e) {
         std::fflush(stdout);
-        std::fprintf(stderr, "ERROR: %s\n", e.what());
+        std::fprintf(stderr, "ERROR: %s\n", platform::visibleText(e.what(), platform::LineBreaks::Kept).c_str());
     } catch (const platform::prefix::NoHomeFolder& e) {
-        std::fprintf(stderr, "ERROR: %s\n", e.what());
+        std::fprintf(stderr, "ERROR: %s\n", platform::visibleText(e.what(), platform::LineBreaks::Kept).c_str());
     }
     return 1;
 }

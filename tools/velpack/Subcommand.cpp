@@ -6,6 +6,8 @@
 
 #include <sys/stat.h>
 
+#include "platform/support/VisibleText.h"
+
 namespace velpack_tool {
 
 bool isHelpRequest(std::string_view arg) {
@@ -78,14 +80,13 @@ int printUsage(std::string_view usage) {
 }
 
 int usageError(std::string_view message, std::string_view usage) {
-    std::fprintf(stderr, "velpack: %.*s\n%s", static_cast<int>(message.size()), message.data(),
-                 formatUsage(usage).c_str());
+    std::fprintf(stderr, "velpack: %s\n%s", platform::visibleText(message).c_str(), formatUsage(usage).c_str());
     return kExitUsage;
 }
 
 int failure(std::string_view context, std::string_view message) {
-    std::fprintf(stderr, "velpack %.*s: %.*s\n", static_cast<int>(context.size()), context.data(),
-                 static_cast<int>(message.size()), message.data());
+    std::fprintf(stderr, "velpack %.*s: %s\n", static_cast<int>(context.size()), context.data(),
+                 platform::visibleText(message).c_str());
     return kExitFailure;
 }
 
@@ -97,7 +98,7 @@ int componentFailure(std::string_view context, const platform::com::Error& error
     else
         std::snprintf(number, sizeof number, "%d", error.number());
     std::fprintf(stderr, "velpack %.*s: error %s in %s: %s\n", static_cast<int>(context.size()), context.data(), number,
-                 error.source().c_str(), error.description().c_str());
+                 platform::visibleText(error.source()).c_str(), platform::visibleText(error.description()).c_str());
     return kExitFailure;
 }
 

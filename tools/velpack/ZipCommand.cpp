@@ -8,6 +8,7 @@
 #include "platform/com/Error.h"
 #include "platform/com/Events.h"
 #include "platform/standins/addzip/Messages.h"
+#include "platform/support/VisibleText.h"
 #include "tools/velpack/Subcommand.h"
 #include "velpack/frame/Factories.h"
 
@@ -24,28 +25,33 @@ std::string joinPatterns(const std::string& list, const std::string& more) {
     return list.empty() ? more : list + "|" + more;
 }
 
-// Prints the events; errors and warnings go to standard error and are counted.
+// Prints the events; errors and warnings go to standard error and are counted. Names and
+// comments come from the archive: their control characters are shown, never sent raw.
 class ProgressPrinter final : public platform::com::Object<velpack::IZIPFileEvents> {
 public:
     explicit ProgressPrinter(std::string context) : context_(std::move(context)) {}
     int errors = 0;
 
     void Searching(const std::string& pattern, const std::string& directory) override {
-        std::printf("searching: %s in %s\n", pattern.c_str(), directory.empty() ? "." : directory.c_str());
+        std::printf("searching: %s in %s\n", platform::visibleText(pattern).c_str(),
+                    platform::visibleText(directory.empty() ? "." : directory).c_str());
     }
-    void ZipComment(const std::string& comment) override { std::printf("comment: %s\n", comment.c_str()); }
+    void ZipComment(const std::string& comment) override {
+        std::printf("comment: %s\n", platform::visibleText(comment, platform::LineBreaks::Kept).c_str());
+    }
     void Zipping(const std::string& name, std::int32_t, std::int32_t read, std::int16_t, std::int32_t) override {
-        if (read == 0) std::printf("  adding: %s\n", name.c_str());
+        if (read == 0) std::printf("  adding: %s\n", platform::visibleText(name).c_str());
     }
     void Zipped(const std::string& name, std::int32_t size, std::int32_t packed, std::int16_t ratio,
                 std::int32_t) override {
-        std::printf("   added: %s (%d -> %d bytes, %d%% saved)\n", name.c_str(), size, packed, ratio);
+        std::printf("   added: %s (%d -> %d bytes, %d%% saved)\n", platform::visibleText(name).c_str(), size, packed,
+                    ratio);
     }
     void Unzipped(const std::string& name, std::int32_t size, std::int32_t, std::int16_t) override {
-        std::printf("extracted: %s (%d bytes)\n", name.c_str(), size);
+        std::printf("extracted: %s (%d bytes)\n", platform::visibleText(name).c_str(), size);
     }
     void Deleted(const std::string& name) override {
-        std::printf(" deleted: %s\n", name.c_str());
+        std::printf(" deleted: %s\n", platform::visibleText(name).c_str());
         ++deleted;
     }
     void View(const std::string& path, const std::string& name, std::int32_t size, std::int32_t packed,
@@ -55,20 +61,21 @@ public:
         std::string full = path.empty() ? name : path + "\\" + name;
         for (char& c : full)
             if (c == '\\') c = '/';
-        std::printf("%10d %10d %3d%%  %s %s  %s%s  %s\n", size, packed, ratio, date.c_str(), time.c_str(), crc.c_str(),
-                    encrypted ? "*" : " ", full.c_str());
+        std::printf("%10d %10d %3d%%  %s %s  %s%s  %s\n", size, packed, ratio, platform::visibleText(date).c_str(),
+                    platform::visibleText(time).c_str(), platform::visibleText(crc).c_str(), encrypted ? "*" : " ",
+                    platform::visibleText(full).c_str());
         ++listed;
     }
     void Error(const std::string& name, std::int32_t code) override {
         ++errors;
         std::string text(addzip::errorText(code));
-        std::fprintf(stderr, "velpack %s: %s: %s (error %d)\n", context_.c_str(), name.empty() ? "-" : name.c_str(),
-                     text.c_str(), code);
+        std::fprintf(stderr, "velpack %s: %s: %s (error %d)\n", platform::visibleText(context_).c_str(),
+                     platform::visibleText(name.empty() ? "-" : name).c_str(), text.c_str(), code);
     }
     void Warning(const std::string& name, std::int32_t code) override {
         std::string text(addzip::warningText(code));
-        std::fprintf(stderr, "velpack %s: warning: %s: %s\n", context_.c_str(), name.empty() ? "-" : name.c_str(),
-                     text.c_str());
+        std::fprintf(stderr, "velpack %s: warning: %s: %s\n", platform::visibleText(context_).c_str(),
+                     platform::visibleText(name.empty() ? "-" : name).c_str(), text.c_str());
     }
     int listed = 0;
     int deleted = 0;
