@@ -207,14 +207,16 @@ TEST(ConsoleHost, ShowsControlCharactersOfTextsFromOutside) {
     list.add("update",
              "Update \x9b"
              "2J");  // not UTF-8: a raw C1 control
+    auto& bar = form.add<ProgressBar>("prgProgress");
     form.show();
+    bar.begin("Herunterladen: a\x1b[2J.zip", 10);
     messageBox("Text \x1b[8m", style::Information, "Titel \x1b[1m");
     form.unload();
     EXPECT_EQ(console.out.str(),
               "== Suche ^[[2J ==\nProdukt ^[]0;owned^G\nZeile 1\r\nZeile 2 ^[[31m\n1 Update \xEF\xBF\xBD"
               "2J\n"
               "Titel ^[[1m\nText ^[[8m\n");
-    EXPECT_EQ(console.err.str(), "box 64 \"Titel ^[[1m\" -> 1\n");
+    EXPECT_EQ(console.err.str(), "Herunterladen: a^[[2J.zip: 0 Bytes von 10 Bytes (0 %)\nbox 64 \"Titel ^[[1m\" -> 1\n");
 }
 
 TEST(ConsoleHost, AtEndOfInputAWaitingFormGetsDefaultThenCancelThenIsClosed) {
