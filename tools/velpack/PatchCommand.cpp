@@ -6,6 +6,7 @@
 
 #include <velpack/Velpack.h>
 #include "platform/com/Error.h"
+#include "platform/support/VisibleText.h"
 #include "tools/common/Report.h"
 #include "tools/velpack/Subcommand.h"
 #include "velpack/frame/Factories.h"
@@ -23,9 +24,10 @@ int applyPatch(const std::string& file, const std::string& patch) {
             return failure("patch", "the patch was not applied to " + file);
         }
         if (requiresReboot) {
-            std::printf("%s is in use: it will be replaced at the next start (quillon-prefix boot)\n", file.c_str());
+            std::printf("%s is in use: it will be replaced at the next start (quillon-prefix boot)\n",
+                        platform::visibleText(file).c_str());
         } else {
-            std::printf("patched: %s\n", file.c_str());
+            std::printf("patched: %s\n", platform::visibleText(file).c_str());
         }
         return kExitSuccess;
     } catch (const platform::com::Error& e) {
