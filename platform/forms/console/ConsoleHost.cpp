@@ -89,7 +89,7 @@ std::optional<std::string> ConsoleHost::readLine() {
 void ConsoleHost::printText(const std::string& text) {
     if (text.empty()) return;
     progress_.interrupt();
-    out_ << text << '\n' << std::flush;
+    out_ << platform::visibleText(text, platform::LineBreaks::Kept) << '\n' << std::flush;
 }
 
 void ConsoleHost::printRow(const ListItem& item) {
@@ -97,7 +97,7 @@ void ConsoleHost::printRow(const ListItem& item) {
     auto it = std::find(rows.begin(), rows.end(), &item);
     if (it == rows.end()) return;
     if (item.listView().checkBoxes()) out_ << (item.checked() ? "[x] " : "[ ] ");
-    out_ << (it - rows.begin()) + 1 << ' ' << item.text() << '\n' << std::flush;
+    out_ << (it - rows.begin()) + 1 << ' ' << platform::visibleText(item.text()) << '\n' << std::flush;
 }
 
 std::string ConsoleHost::buttonList(const Form& form) const {
@@ -105,14 +105,14 @@ std::string ConsoleHost::buttonList(const Form& form) const {
     for (Control* c : form.controls()) {
         if (c->kind() != ControlKind::CommandButton || !c->visible() || !c->enabled()) continue;
         if (!list.empty()) list += ' ';
-        list += '[' + withoutMnemonic(c->text()) + ']';
+        list += '[' + platform::visibleText(withoutMnemonic(c->text())) + ']';
     }
     return list;
 }
 
 void ConsoleHost::printForm(const Form& form) {
     progress_.interrupt();
-    out_ << "== " << form.caption() << " ==\n";
+    out_ << "== " << platform::visibleText(form.caption()) << " ==\n";
     for (Control* c : form.controls()) {
         if (!c->visible()) continue;
         switch (c->kind()) {
@@ -176,7 +176,9 @@ void ConsoleHost::controlChanged(Control& control, Change change, int item) {
 
 int ConsoleHost::messageBox(const MessageBoxRequest& request) {
     progress_.interrupt();
-    out_ << request.title << '\n' << request.text << '\n' << std::flush;
+    out_ << platform::visibleText(request.title) << '\n'
+         << platform::visibleText(request.text, platform::LineBreaks::Kept) << '\n'
+         << std::flush;
     int answer = askMessageBox(request);
     diag_ << "box " << request.style << ' ' << platform::quotedVisibleText(request.title) << " -> " << answer << '\n'
           << std::flush;
@@ -225,11 +227,13 @@ void ConsoleHost::handleLine(Form& form, std::string_view line) {
     if (handleRows(form, typed)) return;
     if (CommandButton* b = findButtonByWords(form, typed)) {
         if (!pressButton(*b))
-            diag_ << "Die Schaltfläche \"" << buttonWords(b->text()) << "\" ist gerade nicht verfügbar.\n";
+            diag_ << "Die Schaltfläche \"" << platform::visibleText(buttonWords(b->text()))
+                  << "\" ist gerade nicht verfügbar.\n";
         diag_ << std::flush;
         return;
     }
-    diag_ << "Unbekannte Eingabe: " << typed << "\nMöglich: eine Zeilennummer (+n hakt an, -n hakt ab, ?n wählt aus)"
+    diag_ << "Unbekannte Eingabe: " << platform::visibleText(typed)
+          << "\nMöglich: eine Zeilennummer (+n hakt an, -n hakt ab, ?n wählt aus)"
           << " oder eine Schaltfläche: " << buttonList(form) << '\n'
           << std::flush;
 }
@@ -284,12 +288,13 @@ void ConsoleHost::endOfInput(Form& form) {
         CommandButton* button = step == 0 ? form.defaultButton() : step == 1 ? form.cancelButton() : nullptr;
         if (button) {
             if (!acceptsInput(*button)) continue;
-            diag_ << "Ende der Eingabe: " << buttonWords(button->text()) << '\n' << std::flush;
+            diag_ << "Ende der Eingabe: " << platform::visibleText(buttonWords(button->text())) << '\n' << std::flush;
             pressButton(*button);
             return;
         }
         if (step == 2) {
-            diag_ << "Ende der Eingabe: " << form.caption() << " wird geschlossen.\n" << std::flush;
+            diag_ << "Ende der Eingabe: " << platform::visibleText(form.caption()) << " wird geschlossen.\n"
+                  << std::flush;
             if (closeForm(form)) return;
         } else if (step == 3) {
             hosting::dispatch([&] { form.hide(); });
