@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Apache-2.0
 # Writes a C++ source holding a file's bytes as an array, for a program that carries another
 # file inside itself. Run as a script:
 #   cmake -DINPUT=file -DOUTPUT=source.cpp -DNAMESPACE=ns -DNAME=kImage -P EmbedFile.cmake

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Apache-2.0
 # Project-wide compiler settings and helpers shared by every room.
 
 add_library(quillon_warnings INTERFACE)

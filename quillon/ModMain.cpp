@@ -1,5 +1,7 @@
+// SPDX-License-Identifier: Apache-2.0
 #include "quillon/ModMain.h"
 
+#include <velpack/Velpack.h>
 #include "platform/com/Creation.h"
 #include "platform/com/Error.h"
 #include "platform/forms/EventLoop.h"
@@ -13,7 +15,6 @@
 #include "quillon/pages/frmProductSelection.h"
 #include "quillon/pages/frmSearchProgress.h"
 #include "quillon/toollib/ToolLibrary.h"
-#include <velpack/Velpack.h>
 
 namespace quillon {
 
@@ -21,7 +22,9 @@ namespace forms = platform::forms;
 using platform::trimBlanks;
 
 namespace {
-std::string versionText() { return std::to_string(QUILLON_VERSION_MAJOR) + "." + std::to_string(QUILLON_VERSION_MINOR); }
+std::string versionText() {
+    return std::to_string(QUILLON_VERSION_MAJOR) + "." + std::to_string(QUILLON_VERSION_MINOR);
+}
 
 void announceProgram() {
     auto exe = platform::executablePath();
@@ -135,6 +138,8 @@ void ModMain::CheckLibraries() {
     }
 }
 
-void ModMain::SetUpInstallLogFolder() { quillon::SetUpInstallLogFolder(); }
+void ModMain::SetUpInstallLogFolder() {
+    quillon::SetUpInstallLogFolder();
+}
 
 }  // namespace quillon

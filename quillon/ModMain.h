@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The wizard's start procedure, its command line and its run state, and the pages it owns.
 // The run state lives for the whole run; the pages read and write it directly.
 // Part of quillon; depends on quillon/discovery, quillon/toollib and platform/forms.

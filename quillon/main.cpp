@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Quillon, the update wizard: the program entry. The command line is the arguments joined by
 // blanks, as the wizard's start procedure reads it.
 #include <string>

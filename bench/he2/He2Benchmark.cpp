@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // HE2 encode and decode throughput on 8 MiB of mixed text and 8 MiB of random bytes (decode
 // also on 256 B and 1 KiB of the text), next to
 // zlib's Huffman-only deflate (raw, Z_HUFFMAN_ONLY) and inflate on the same data. After the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #include "platform/com/Collection.h"
 
 #include "platform/com/Error.h"
@@ -24,6 +25,8 @@ private:
 };
 }  // namespace
 
-Ptr<IStringCollection> makeStringCollection() { return make<StringCollection>(); }
+Ptr<IStringCollection> makeStringCollection() {
+    return make<StringCollection>();
+}
 
 }  // namespace platform::com

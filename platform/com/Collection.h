@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The ordered string collection that component listings hand out (indexed from 1), the
 // host's general-purpose Collection in the shape the callers use: Add, Item, Count,
 // Remove and enumeration.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #include "platform/com/Conversion.h"
 
 #include <charconv>
@@ -9,8 +10,12 @@
 namespace platform::com {
 
 namespace {
-bool isSkippedBlank(char c) { return c == ' ' || c == '\t' || c == '\n'; }
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isSkippedBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\n';
+}
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 }  // namespace
 
 double leadingNumber(std::string_view text) {
@@ -80,7 +85,11 @@ std::int32_t toLong(double value) {
     return static_cast<std::int32_t>(r);
 }
 
-std::int16_t textToInteger(std::string_view text) { return toInteger(leadingNumber(text)); }
-std::int32_t textToLong(std::string_view text) { return toLong(leadingNumber(text)); }
+std::int16_t textToInteger(std::string_view text) {
+    return toInteger(leadingNumber(text));
+}
+std::int32_t textToLong(std::string_view text) {
+    return toLong(leadingNumber(text));
+}
 
 }  // namespace platform::com

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Conversions of text and numbers the way the host language does them: the leading-number
 // reading of text, rounding to the nearest integer with halves to even, and narrowing that
 // raises "Overflow" (error 6) when the value does not fit.
@@ -26,6 +27,8 @@ std::int32_t textToLong(std::string_view text);
 using Boolean = std::int16_t;
 inline constexpr Boolean True = -1;
 inline constexpr Boolean False = 0;
-constexpr Boolean toBoolean(bool b) { return b ? True : False; }
+constexpr Boolean toBoolean(bool b) {
+    return b ? True : False;
+}
 
 }  // namespace platform::com

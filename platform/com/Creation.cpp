@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #include "platform/com/Creation.h"
 
 #include <dlfcn.h>
@@ -57,7 +58,8 @@ Ptr<Unknown> create(const Guid& clsid, std::string_view name) {
     if (!getClassObject) throw cannotCreate(name, "its library " + library + " is not a server library");
     void* factoryPtr = nullptr;
     HResult result = getClassObject(&clsid, &IClassFactory::iid, &factoryPtr);
-    if (result != hr::Ok || !factoryPtr) throw cannotCreate(name, "its library " + library + " does not serve the class");
+    if (result != hr::Ok || !factoryPtr)
+        throw cannotCreate(name, "its library " + library + " does not serve the class");
     auto factory = Ptr<IClassFactory>::adopt(static_cast<IClassFactory*>(factoryPtr));
     return Ptr<Unknown>::adopt(static_cast<Unknown*>(factory->createInstance(Unknown::iid)));
 }
@@ -68,7 +70,9 @@ std::optional<Guid> clsidFromProgId(std::string_view progId) {
     return Guid::parse(store.readText(HKCR, std::string(progId) + "\\CLSID", "", ""));
 }
 
-Ptr<Unknown> createObject(const Guid& clsid) { return create(clsid, clsid.toString()); }
+Ptr<Unknown> createObject(const Guid& clsid) {
+    return create(clsid, clsid.toString());
+}
 
 Ptr<Unknown> createObject(std::string_view name) {
     if (auto clsid = Guid::parse(name)) return create(*clsid, name);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Class creation by ProgID or CLSID through the registry store of the prefix: the class is
 // looked up under HKCR, its library loaded and its class factory asked. Anything missing is
 // error 429 with a description naming the class.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The one error type of the component runtime: number, source and description, the way the
 // host language reports run-time errors. Members of component interfaces throw it; the
 // caller sees the failure status with all three parts.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Outgoing event interfaces. An event interface is an abstract sink class with one virtual
 // per event in dispatch order; a client implements it and advises the source object, which
 // raises every event synchronously, inside the call whose work produces it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #include "platform/com/Guid.h"
 
 #include <cstdio>
@@ -51,8 +52,8 @@ std::optional<Guid> Guid::parse(std::string_view text) {
 
 std::string Guid::toString() const {
     char buf[39];
-    std::snprintf(buf, sizeof buf, "{%08X-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X}", data1, data2, data3,
-                  data4[0], data4[1], data4[2], data4[3], data4[4], data4[5], data4[6], data4[7]);
+    std::snprintf(buf, sizeof buf, "{%08X-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X}", data1, data2, data3, data4[0],
+                  data4[1], data4[2], data4[3], data4[4], data4[5], data4[6], data4[7]);
     return buf;
 }
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Globally unique identifiers for classes, interfaces and type libraries.
 // Part of the component runtime; depends on the standard library only.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #include "platform/com/Server.h"
 
 #include <dlfcn.h>
@@ -22,7 +23,8 @@ public:
     void* createInstance(const Guid& id) override {
         Ptr<Unknown> object = info_.create();
         void* typed = object->queryInterface(id);
-        if (!typed) throw Error(errc::InterfaceNotSupported, info_.progId, standardDescription(errc::InterfaceNotSupported));
+        if (!typed)
+            throw Error(errc::InterfaceNotSupported, info_.progId, standardDescription(errc::InterfaceNotSupported));
         return typed;
     }
 
@@ -31,9 +33,15 @@ private:
 };
 }  // namespace
 
-void ObjectCounter::increment() noexcept { ++liveObjects; }
-void ObjectCounter::decrement() noexcept { --liveObjects; }
-long ObjectCounter::count() noexcept { return liveObjects.load(); }
+void ObjectCounter::increment() noexcept {
+    ++liveObjects;
+}
+void ObjectCounter::decrement() noexcept {
+    --liveObjects;
+}
+long ObjectCounter::count() noexcept {
+    return liveObjects.load();
+}
 
 std::filesystem::path libraryPathOf(const void* address) {
     Dl_info info{};
@@ -53,8 +61,7 @@ HResult registerServer(const ServerInfo& server, const std::filesystem::path& li
             store.setValue(HKCR, typeLibKey, "", reg::Value::string(server.typeLibrary.helpString));
             store.setValue(HKCR, typeLibKey + "\\0\\win32", "", reg::Value::string(library));
             store.setValue(HKCR, typeLibKey + "\\FLAGS", "", reg::Value::string("0"));
-            store.setValue(HKCR, typeLibKey + "\\HELPDIR", "",
-                           reg::Value::string(libraryPath.parent_path().string()));
+            store.setValue(HKCR, typeLibKey + "\\HELPDIR", "", reg::Value::string(libraryPath.parent_path().string()));
             for (const auto& cls : server.classes) {
                 const std::string clsid = cls.clsid.toString();
                 const std::string key = "CLSID\\" + clsid;
@@ -120,6 +127,8 @@ HResult getClassObject(const ServerInfo& server, const Guid* clsid, const Guid* 
     return hr::ClassNotAvailable;
 }
 
-HResult canUnloadNow() { return ObjectCounter::count() == 0 ? hr::Ok : hr::False; }
+HResult canUnloadNow() {
+    return ObjectCounter::count() == 0 ? hr::Ok : hr::False;
+}
 
 }  // namespace platform::com

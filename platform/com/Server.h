@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Server libraries: the class table a library publishes, its registration under HKCR of the
 // registry store, its class factory and the four C entry points every server library
 // exports (DllRegisterServer, DllUnregisterServer, DllGetClassObject, DllCanUnloadNow).
@@ -6,8 +7,8 @@
 
 #include <cstdint>
 #include <filesystem>
-#include <string>
 #include <span>
+#include <string>
 
 #include "Unknown.h"
 
@@ -74,22 +75,21 @@ using GetClassObjectFunction = HResult (*)(const Guid*, const Guid*, void**);
 }  // namespace platform::com
 
 // Defines the four entry points of a server library from a function returning its ServerInfo.
-#define QUILLON_COM_SERVER(serverInfoFunction)                                                          \
-    extern "C" __attribute__((visibility("default"))) platform::com::HResult DllRegisterServer() {      \
-        return platform::com::registerServer(serverInfoFunction(), platform::com::libraryPathOf(         \
-                                                                       reinterpret_cast<const void*>(   \
-                                                                           &DllRegisterServer)));       \
-    }                                                                                                   \
-    extern "C" __attribute__((visibility("default"))) platform::com::HResult DllUnregisterServer() {    \
-        return platform::com::unregisterServer(serverInfoFunction());                                   \
-    }                                                                                                   \
-    extern "C" __attribute__((visibility("default"))) platform::com::HResult DllGetClassObject(         \
-        const platform::com::Guid* clsid, const platform::com::Guid* iid, void** out) {                 \
-        return platform::com::getClassObject(serverInfoFunction(), clsid, iid, out);                    \
-    }                                                                                                   \
-    extern "C" __attribute__((visibility("default"))) platform::com::HResult DllCanUnloadNow() {        \
-        return platform::com::canUnloadNow();                                                           \
-    }                                                                                                   \
-    extern "C" __attribute__((visibility("default"))) const char* DllRegistrationError() {              \
-        return platform::com::lastRegistrationError().c_str();                                          \
+#define QUILLON_COM_SERVER(serverInfoFunction)                                                                      \
+    extern "C" __attribute__((visibility("default"))) platform::com::HResult DllRegisterServer() {                  \
+        return platform::com::registerServer(                                                                       \
+            serverInfoFunction(), platform::com::libraryPathOf(reinterpret_cast<const void*>(&DllRegisterServer))); \
+    }                                                                                                               \
+    extern "C" __attribute__((visibility("default"))) platform::com::HResult DllUnregisterServer() {                \
+        return platform::com::unregisterServer(serverInfoFunction());                                               \
+    }                                                                                                               \
+    extern "C" __attribute__((visibility("default"))) platform::com::HResult DllGetClassObject(                     \
+        const platform::com::Guid* clsid, const platform::com::Guid* iid, void** out) {                             \
+        return platform::com::getClassObject(serverInfoFunction(), clsid, iid, out);                                \
+    }                                                                                                               \
+    extern "C" __attribute__((visibility("default"))) platform::com::HResult DllCanUnloadNow() {                    \
+        return platform::com::canUnloadNow();                                                                       \
+    }                                                                                                               \
+    extern "C" __attribute__((visibility("default"))) const char* DllRegistrationError() {                          \
+        return platform::com::lastRegistrationError().c_str();                                                      \
     }

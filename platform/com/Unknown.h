@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Reference-counted objects with interface queries, and the smart pointer that holds them.
 // Part of the component runtime; depends on Guid only.
 //
@@ -51,11 +52,11 @@ public:
     Ptr(const Ptr& o) noexcept : Ptr(o.p_) {}
     Ptr(Ptr&& o) noexcept : p_(std::exchange(o.p_, nullptr)) {}
     template <class U>
-        requires std::is_convertible_v<U*, T*>
-    Ptr(const Ptr<U>& o) noexcept : Ptr(static_cast<T*>(o.get())) {}
+    requires std::is_convertible_v<U*, T*> Ptr(const Ptr<U>& o)
+    noexcept : Ptr(static_cast<T*>(o.get())) {}
     template <class U>
-        requires std::is_convertible_v<U*, T*>
-    Ptr(Ptr<U>&& o) noexcept : p_(o.detach()) {}
+    requires std::is_convertible_v<U*, T*> Ptr(Ptr<U>&& o)
+    noexcept : p_(o.detach()) {}
     ~Ptr() { reset(); }
 
     Ptr& operator=(Ptr o) noexcept {

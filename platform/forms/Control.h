@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The form model's controls: what every control has (name, text, enabled, visible, optional
 // geometry, a window handle while its form is loaded). Pages work with these objects only; a
 // host draws them and feeds user input back in.

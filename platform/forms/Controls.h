@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The simple controls of the form model: labels, command buttons, text boxes, lines and
 // images. List views have their own file.
 // Part of platform/forms; depends on Control.h and the standard library.

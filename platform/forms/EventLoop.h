@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The model's event queue: events that run later, from the event loop (DoEvents, a modal
 // show's nested loop, the program loop), in the order they were queued.
 // Part of platform/forms; depends on the standard library only.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #include "platform/forms/Form.h"
 
 #include <stdexcept>
@@ -86,7 +87,8 @@ void Form::show(Modality modality) {
         if (!loaded_) throw Error(errc::ObjectUnloaded, programTitle(), standardDescription(errc::ObjectUnloaded));
     }
     if (visible_) {
-        if (modality == Modality::Modal) throw Error(errc::FormAlreadyDisplayed, programTitle(), standardDescription(errc::FormAlreadyDisplayed));
+        if (modality == Modality::Modal)
+            throw Error(errc::FormAlreadyDisplayed, programTitle(), standardDescription(errc::FormAlreadyDisplayed));
         return;
     }
     visible_ = true;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // A form of the model: caption, font, its controls found by name, and the host system's form
 // life cycle. Part of platform/forms; depends on the controls, platform/com (Error) and the
 // standard library.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The boundary between the form model and whatever draws it: a Host is told about every
 // change of a loaded form, shows message boxes and runs the event loop. Hosts feed user input
 // back through UserInput.h and run the model's queued events through the services below.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The list view of the form model, in report view: column headers, optional check boxes, and
 // rows (items) with key, text, tag and checked state, addressed from 1 like the host's
 // collections. Errors are the host's: 35600 "Index out of bounds", 35601 "Element not found",

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Message boxes with the host system's style and answer numbers: buttons = style & 7,
 // icon = style & 0x70, default button = style & 0x300. The German button texts and the
 // decoding live here so that every host shows and answers a box the same way.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #include "platform/forms/Program.h"
 
 #include <cerrno>
@@ -23,17 +24,25 @@ std::int32_t hostErrorNumber(std::error_code reason) {
     if (reason.category() != std::generic_category() && reason.category() != std::system_category())
         return errc::InternalError;
     switch (reason.value()) {
-    case ENOENT: return errc::FileNotFound;
-    case ENOTDIR: return errc::PathNotFound;
-    case EACCES:
-    case EPERM:
-    case EROFS: return errc::PermissionDenied;
-    case ENOSPC:
-    case EDQUOT: return errc::DiskFull;
-    case EEXIST: return errc::FileAlreadyExists;
-    case EIO: return errc::DeviceIoError;
-    case ENOMEM: return errc::OutOfMemory;
-    default: return errc::InternalError;
+        case ENOENT:
+            return errc::FileNotFound;
+        case ENOTDIR:
+            return errc::PathNotFound;
+        case EACCES:
+        case EPERM:
+        case EROFS:
+            return errc::PermissionDenied;
+        case ENOSPC:
+        case EDQUOT:
+            return errc::DiskFull;
+        case EEXIST:
+            return errc::FileAlreadyExists;
+        case EIO:
+            return errc::DeviceIoError;
+        case ENOMEM:
+            return errc::OutOfMemory;
+        default:
+            return errc::InternalError;
     }
 }
 

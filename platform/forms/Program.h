@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The program entry of a forms program: the start procedure, then the event loop until no
 // form is loaded; and the top-level handler that turns an unforeseen error into the host's
 // run-time error report.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The form model's progress bar: how many bytes of a piece of work are done, of how many in
 // all when that is known, with the text that hosts show for it. Its own text names the piece
 // of work ("Herunterladen: office.zip").

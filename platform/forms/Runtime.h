@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The model's process-wide state behind Form, EventLoop, Host and Program: the loaded set,
 // the modal stack, the event queue, the error on its way out and the installed host.
 // Private to platform/forms; depends on the model headers.

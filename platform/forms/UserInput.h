@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // User input, as hosts deliver it to the model: each action is refused (returns false, nothing
 // runs) unless the control can take input now: its form is loaded, visible and not behind a
 // modal form, and the control is visible and enabled. Accepted actions run their handlers

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Window handles: numbers that name a live control, so that a library that knows only the
 // number (a vendor library reporting progress, say) can set the control's text and the
 // control sees the change at once, inside the call.

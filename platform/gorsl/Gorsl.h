@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The interfaces of the maker's tool libraries Gorsla, Gorslb and Gorsld, as the wizard and
 // the component reach them through the component runtime. Each library is a server library
 // of its own; the ProgIDs below name its classes.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Class and type library identifiers of the three tool libraries.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The prefix: one root folder that holds everything the host system would provide (drives,
 // the Windows and system folders, the registry store), in the manner of a Wine prefix, and
 // the one mapping from Windows-style paths to native paths.

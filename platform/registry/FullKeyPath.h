@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Key paths that begin with their hive, as .reg files, reg.exe's command line and messages
 // write them: "HKEY_LOCAL_MACHINE\Software\X" or "HKLM\Software\X".
 // Part of platform/registry; depends on Value.h only.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // .reg files: the two classic text forms of registry data, read into the registry store in one
 // transaction and written from it with a key's whole subtree.
 // Part of platform/registry; depends on the registry store and platform/support.

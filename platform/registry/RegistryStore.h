@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The registry store: hives, keys and typed values in one SQLite database (WAL, synchronous
 // FULL, busy timeout), safe for several processes at once and for a process killed mid-write.
 // Key and value names compare case-insensitively and keep the case they were created with;

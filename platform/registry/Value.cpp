@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #include "platform/registry/Value.h"
 
 #include <charconv>
@@ -24,12 +25,13 @@ struct TypeNames {
     std::string_view name;
 };
 constexpr TypeNames kTypes[] = {
-    {ValueType::String, "REG_SZ"},         {ValueType::ExpandString, "REG_EXPAND_SZ"},
-    {ValueType::Binary, "REG_BINARY"},     {ValueType::DWord, "REG_DWORD"},
-    {ValueType::MultiString, "REG_MULTI_SZ"}, {ValueType::QWord, "REG_QWORD"},
+    {ValueType::String, "REG_SZ"},   {ValueType::ExpandString, "REG_EXPAND_SZ"}, {ValueType::Binary, "REG_BINARY"},
+    {ValueType::DWord, "REG_DWORD"}, {ValueType::MultiString, "REG_MULTI_SZ"},   {ValueType::QWord, "REG_QWORD"},
 };
 
-std::vector<std::uint8_t> bytesOf(std::string_view s) { return {s.begin(), s.end()}; }
+std::vector<std::uint8_t> bytesOf(std::string_view s) {
+    return {s.begin(), s.end()};
+}
 
 std::vector<std::uint8_t> littleEndian(std::uint64_t v, int width) {
     std::vector<std::uint8_t> out(static_cast<std::size_t>(width));
@@ -102,11 +104,21 @@ std::string_view valueTypeName(ValueType type) {
     return "REG_NONE";
 }
 
-Value Value::string(std::string_view text) { return {ValueType::String, bytesOf(text)}; }
-Value Value::expandString(std::string_view text) { return {ValueType::ExpandString, bytesOf(text)}; }
-Value Value::binary(std::vector<std::uint8_t> bytes) { return {ValueType::Binary, std::move(bytes)}; }
-Value Value::dword(std::uint32_t number) { return {ValueType::DWord, littleEndian(number, 4)}; }
-Value Value::qword(std::uint64_t number) { return {ValueType::QWord, littleEndian(number, 8)}; }
+Value Value::string(std::string_view text) {
+    return {ValueType::String, bytesOf(text)};
+}
+Value Value::expandString(std::string_view text) {
+    return {ValueType::ExpandString, bytesOf(text)};
+}
+Value Value::binary(std::vector<std::uint8_t> bytes) {
+    return {ValueType::Binary, std::move(bytes)};
+}
+Value Value::dword(std::uint32_t number) {
+    return {ValueType::DWord, littleEndian(number, 4)};
+}
+Value Value::qword(std::uint64_t number) {
+    return {ValueType::QWord, littleEndian(number, 8)};
+}
 
 Value Value::multiString(const std::vector<std::string>& items) {
     std::vector<std::uint8_t> data;
@@ -125,37 +137,39 @@ std::optional<Value> Value::fromRaw(ValueType type, std::vector<std::uint8_t> da
 
 std::optional<Value> Value::fromText(ValueType type, std::string_view text) {
     switch (type) {
-    case ValueType::String: return string(text);
-    case ValueType::ExpandString: return expandString(text);
-    case ValueType::DWord:
-        if (auto n = parseNumber(text, 0xFFFFFFFFu)) return dword(static_cast<std::uint32_t>(*n));
-        return std::nullopt;
-    case ValueType::QWord:
-        if (auto n = parseNumber(text, ~std::uint64_t{0})) return qword(*n);
-        return std::nullopt;
-    case ValueType::Binary: {
-        std::vector<std::uint8_t> bytes;
-        if (text.size() % 2 != 0) return std::nullopt;
-        for (std::size_t i = 0; i < text.size(); i += 2) {
-            int hi = hexValue(text[i]), lo = hexValue(text[i + 1]);
-            if (hi < 0 || lo < 0) return std::nullopt;
-            bytes.push_back(static_cast<std::uint8_t>(hi * 16 + lo));
-        }
-        return binary(std::move(bytes));
-    }
-    case ValueType::MultiString: {
-        std::vector<std::string> items;
-        if (!text.empty()) {
-            std::size_t start = 0;
-            for (;;) {
-                std::size_t sep = text.find("\\0", start);
-                items.emplace_back(text.substr(start, sep == std::string_view::npos ? sep : sep - start));
-                if (sep == std::string_view::npos) break;
-                start = sep + 2;
+        case ValueType::String:
+            return string(text);
+        case ValueType::ExpandString:
+            return expandString(text);
+        case ValueType::DWord:
+            if (auto n = parseNumber(text, 0xFFFFFFFFu)) return dword(static_cast<std::uint32_t>(*n));
+            return std::nullopt;
+        case ValueType::QWord:
+            if (auto n = parseNumber(text, ~std::uint64_t{0})) return qword(*n);
+            return std::nullopt;
+        case ValueType::Binary: {
+            std::vector<std::uint8_t> bytes;
+            if (text.size() % 2 != 0) return std::nullopt;
+            for (std::size_t i = 0; i < text.size(); i += 2) {
+                int hi = hexValue(text[i]), lo = hexValue(text[i + 1]);
+                if (hi < 0 || lo < 0) return std::nullopt;
+                bytes.push_back(static_cast<std::uint8_t>(hi * 16 + lo));
             }
+            return binary(std::move(bytes));
         }
-        return multiString(items);
-    }
+        case ValueType::MultiString: {
+            std::vector<std::string> items;
+            if (!text.empty()) {
+                std::size_t start = 0;
+                for (;;) {
+                    std::size_t sep = text.find("\\0", start);
+                    items.emplace_back(text.substr(start, sep == std::string_view::npos ? sep : sep - start));
+                    if (sep == std::string_view::npos) break;
+                    start = sep + 2;
+                }
+            }
+            return multiString(items);
+        }
     }
     return std::nullopt;
 }
@@ -189,28 +203,30 @@ std::string Value::asString() const {
 
 std::string Value::text() const {
     switch (type_) {
-    case ValueType::String:
-    case ValueType::ExpandString: return {data_.begin(), data_.end()};
-    case ValueType::DWord:
-    case ValueType::QWord: return std::to_string(asNumber().value_or(0));
-    case ValueType::Binary: {
-        static constexpr char digits[] = "0123456789ABCDEF";
-        std::string s;
-        for (std::uint8_t b : data_) {
-            s += digits[b >> 4];
-            s += digits[b & 15];
+        case ValueType::String:
+        case ValueType::ExpandString:
+            return {data_.begin(), data_.end()};
+        case ValueType::DWord:
+        case ValueType::QWord:
+            return std::to_string(asNumber().value_or(0));
+        case ValueType::Binary: {
+            static constexpr char digits[] = "0123456789ABCDEF";
+            std::string s;
+            for (std::uint8_t b : data_) {
+                s += digits[b >> 4];
+                s += digits[b & 15];
+            }
+            return s;
         }
-        return s;
-    }
-    case ValueType::MultiString: {
-        std::string s;
-        auto items = asStrings();
-        for (std::size_t i = 0; i < items.size(); ++i) {
-            if (i) s += "\\0";
-            s += items[i];
+        case ValueType::MultiString: {
+            std::string s;
+            auto items = asStrings();
+            for (std::size_t i = 0; i < items.size(); ++i) {
+                if (i) s += "\\0";
+                s += items[i];
+            }
+            return s;
         }
-        return s;
-    }
     }
     return {};
 }

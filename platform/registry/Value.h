@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Hives, value types and typed values of the registry store.
 // Part of platform/registry; depends on the standard library only.
 #pragma once

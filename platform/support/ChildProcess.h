@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Starting a child process: the program's native path, its arguments as a vector (no shell,
 // no quoting), an optional working directory, this process's environment and standard streams,
 // default signal handling and an empty signal mask. Waiting is the caller's business.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Small vocabulary types shared by the platform rooms. Header only; standard library only.
 #pragma once
 

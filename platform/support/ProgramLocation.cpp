@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #include "platform/support/ProgramLocation.h"
 
 #include <system_error>
@@ -10,7 +11,9 @@ std::filesystem::path executablePath() {
     return ec ? std::filesystem::path() : p;
 }
 
-std::filesystem::path executableDirectory() { return executablePath().parent_path(); }
+std::filesystem::path executableDirectory() {
+    return executablePath().parent_path();
+}
 
 std::filesystem::path installRoot() {
     const std::filesystem::path dir = executableDirectory();
@@ -27,8 +30,12 @@ std::filesystem::path installRoot() {
     return dir.parent_path();
 }
 
-std::filesystem::path libraryDirectory() { return installRoot() / QUILLON_PRIVATE_LIBDIR; }
+std::filesystem::path libraryDirectory() {
+    return installRoot() / QUILLON_PRIVATE_LIBDIR;
+}
 
-std::filesystem::path standInDirectory() { return installRoot() / QUILLON_STANDIN_DIR; }
+std::filesystem::path standInDirectory() {
+    return installRoot() / QUILLON_STANDIN_DIR;
+}
 
 }  // namespace platform

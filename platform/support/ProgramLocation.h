@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Where the running program, the stand-in programs and the installed libraries live. The
 // build tree has the installed layout, so the answers are the same in both.
 // Part of platform/support; depends on the standard library only.

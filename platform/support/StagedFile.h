@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The one "write to a temporary file, then rename it into place" of the project: files that
 // appear whole or not at all, plus the copy and move built on that. Paths here are native;
 // callers map Windows-style paths first.

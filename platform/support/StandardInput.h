@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Standard input read line by line without reading ahead: a line is taken byte by byte up to
 // its line break, so whatever follows stays on file descriptor 0 for a program started next
 // (a script's child gets the lines meant for it).

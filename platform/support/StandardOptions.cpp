@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #include "platform/support/StandardOptions.h"
 
 #include <cstdio>
@@ -5,7 +6,9 @@
 
 namespace platform {
 
-std::string_view projectVersion() { return QUILLON_VERSION; }
+std::string_view projectVersion() {
+    return QUILLON_VERSION;
+}
 
 std::optional<int> answerStandardOptions(int argc, char** argv, std::string_view program, std::string_view usage) {
     if (argc != 2) return std::nullopt;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // --help and --version, answered the same way by every installed program before it looks at
 // anything else. Part of platform/support; depends on the standard library only.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Names of the temporary files that a run removes itself and that only a killed run leaves
 // behind (a download's part file, an extracted entry before its rename, the archive that
 // `zip add` writes before it replaces the old one). They all begin with one marker, so that

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Case-insensitive comparison of UTF-8 names the way the Windows-style system compares them:
 // both sides upper-cased code point by code point. Used by the registry store for key and
 // value names and by the prefix for path components.

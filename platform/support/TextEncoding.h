@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Text encodings at the edges of the system. Everything in memory is UTF-8; files from
 // update servers or products may be UTF-8 or Windows-1252, .reg files also UTF-16LE.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The bounds on every file the wizard fetches from an update server (FTP or the local server
 // share), in one place. Update servers are outside input: one that sends an endless file, or
 // two bytes a second, must not fill the disk or keep an unattended run busy for hours.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Tokens that are never handed out twice, within a process or across processes, and that no
 // one can guess beforehand: for the names of temporary files, staged files, run folders and
 // RunOnce values.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Code-point level UTF-8 reading and writing, shared by the text helpers.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Texts from outside (descriptor lines, entry names, server replies, registry values) made
 // safe to show on a terminal: control characters become visible instead of acting on it (an
 // ESC sequence could clear the screen, set the title or hide what follows). Used at every

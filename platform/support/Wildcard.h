@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // File-name wildcards as the Windows-style system reads them: * for any run of characters,
 // ? for exactly one, letters compared the way the prefix compares names (case folded).
 // Part of platform/support; depends on the standard library only.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The two texts a maker's signing tool writes: the public key line (the second line of its
 // .pub file) and a detached signature file (<file>.minisig). Both come from outside (the
 // registry, an update server), so parsing is bounded and refuses anything not exactly in form.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Checks a file against a detached signature and a public key with libsodium: the key ids
 // must match, the file signature must hold (over the file or its BLAKE2b-512 digest), and so
 // must the global signature over the trusted comment. Only then is the comment worth reading.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #include "quillon/discovery/DescriptorFiles.h"
 
 #include <algorithm>
@@ -23,10 +24,14 @@ bool componentHolds(std::string_view component, std::int32_t installed) {
     if (component.empty()) return false;
     double number = platform::com::leadingNumber(component.substr(1));
     switch (component[0]) {
-    case '=': return installed == number;
-    case '<': return installed < number;
-    case '>': return installed > number;
-    default: return false;
+        case '=':
+            return installed == number;
+        case '<':
+            return installed < number;
+        case '>':
+            return installed > number;
+        default:
+            return false;
     }
 }
 

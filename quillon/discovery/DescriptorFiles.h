@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The two descriptor files an update server carries: the update index (signature "adu1.0ov"),
 // which maps conditions on the installed version to a description file, and the update
 // description (signature "adu1.0sl"), which says what the update is and where it lies.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // One update found by the search, and the ordered list of them that the later pages share:
 // position n of the list is row n of the found-updates page's list view.
 // Part of quillon/discovery; depends on the standard library only.

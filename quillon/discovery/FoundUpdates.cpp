@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #include "quillon/discovery/FoundUpdates.h"
 
 #include "quillon/ModMain.h"
@@ -12,8 +13,8 @@ void ReadUpdateDescription(const std::string& path, const std::string& productKe
     if (!description) return;
     FoundUpdate update;
     update.ProductKey = productKey;
-    update.Title = toollib::gorslb().RegistryRead(toollib::HKEY_LOCAL_MACHINE, std::string(kBaseKey) + "\\Products\\" + productKey,
-                                                  "Title", "n/a");
+    update.Title = toollib::gorslb().RegistryRead(toollib::HKEY_LOCAL_MACHINE,
+                                                  std::string(kBaseKey) + "\\Products\\" + productKey, "Title", "n/a");
     update.UpdateType = description->updateType;
     update.UpdateData = description->updateData;
     update.Description = description->description;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The one way to fetch a file from a product's FTP update server. It reads the server
 // settings anew on every call, tells the user itself why a transfer failed and returns only
 // success or failure.

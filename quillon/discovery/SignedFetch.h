@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Signed update files: when a server has a public key configured, every file fetched from it
 // must come with a valid <file>.minisig beside it, and must not be older than the newest
 // version of that file accepted before (rollback and freeze protection). Without a key

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The install log: one text file per product, one line per call, opened and closed each time.
 #include <fcntl.h>
 #include <unistd.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The install run of one unpacked update and the product's install log: the two entries the
 // download-and-install page and the script commands use.
 // Part of quillon/install; depends on quillon/toollib, platform/forms and platform/prefix.

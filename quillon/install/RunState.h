@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The part of the wizard's program-wide run state that the install run shares: where the
 // install logs go and whether the computer must restart after the updates. The wizard's
 // ModMain refers to this one object, so pages, the install run and tools see the same values.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The argument text of an install script line: blanks inside double quotes protected while the
 // text is split at every ";", the script's variables expanded, blanks trimmed, quotes removed
 // again. The rules are pure functions; ExpandScriptVariables and PrepareScriptArguments put

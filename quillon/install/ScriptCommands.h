@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The install script interpreter: argument preparation, the keyword dispatcher and the
 // commands that show messages, delete, add, copy and move files, set the product's version,
 // write and remove Internet shortcut files and raise the restart and cancel flags.

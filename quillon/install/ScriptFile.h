@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Reading an install script: its bytes decoded (UTF-8 when valid, else Windows-1252), cut into
 // lines at CR LF or a lone CR, and each line split into its keyword and argument text.
 // Part of quillon/install; depends on quillon/toollib, quillon/discovery (the line rule) and

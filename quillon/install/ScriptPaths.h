@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Where the install commands find things: the tool library's folder codes, the product's
 // registry keys and the script's file name.
 // Part of quillon/install; depends on quillon/ModMain.h for the base key only.

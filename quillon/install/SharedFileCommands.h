@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The commands that replace shared files after a version check, register components, import
 // registry files and apply binary patches. They are dispatched by the script interpreter with
 // its arguments (at least as many as each reads) and come back through ExecuteScriptCommand

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The found-updates page: one unticked row per update found, the clicked update's description,
 // and "Weiter >" to install the ticked ones; afterwards it offers the restart an install
 // script asked for.

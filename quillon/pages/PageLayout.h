@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // What the wizard's pages share in their look: size, font, the button row.
 // Part of quillon/pages; depends on platform/forms and quillon/ModMain.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The download-and-install page's unpack step: an update archive opened with the component's
 // ZIPFile class and extracted into the install temp folder, which is emptied first so that
 // nothing of an earlier update reaches the next one's script.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // What the download-and-install page shows on its progress bar: an archive's download, from
 // the Internet client's progress, then its unpacking, from the ZIPFile object's events. Every
 // change is repainted at once, without taking user input.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The download-and-install page. When activated it works through the ticked rows of the
 // found-updates page: an archive update is fetched from the product's update server or the
 // local server into one temporary file, unpacked into the install temp folder and installed

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #include "quillon/pages/frmProductSelection.h"
 
 #include "platform/com/Conversion.h"
@@ -21,8 +22,7 @@ frmProductSelection::frmProductSelection(ModMain& app)
                                Geometry{16, 44, 468, 48})),
       Line1(add<forms::Line>("Line1", "", Geometry{0, 100, kPageWidth, 2})),
       lsvProducts(add<forms::ListView>("lsvProducts", "", Geometry{16, 114, 468, 186})),
-      lblUsingLocalUpdateServer(add<forms::Label>("lblUsingLocalUpdateServer",
-                                                  "Lokaler Update-Server wird verwendet.",
+      lblUsingLocalUpdateServer(add<forms::Label>("lblUsingLocalUpdateServer", "Lokaler Update-Server wird verwendet.",
                                                   Geometry{16, 306, 468, 18})),
       Line2(add<forms::Line>("Line2", "", kButtonRowLine)),
       cmdSelectAll(add<forms::CommandButton>("cmdSelectAll", "Alles ausw\xC3\xA4hlen",
@@ -59,12 +59,14 @@ void frmProductSelection::Form_Load() {
 
     auto& gorslb = toollib::gorslb();
     for (const std::string& key : app_.ProductKeys) {
-        std::string title = gorslb.RegistryRead(toollib::HKEY_LOCAL_MACHINE, std::string(kBaseKey) + "\\Products\\" + key, "Title", "n/a");
+        std::string title = gorslb.RegistryRead(toollib::HKEY_LOCAL_MACHINE,
+                                                std::string(kBaseKey) + "\\Products\\" + key, "Title", "n/a");
         lsvProducts.add(key, title);
     }
     cmdSelectAll.click();
 
-    std::string useLocal = gorslb.RegistryRead(toollib::HKEY_LOCAL_MACHINE, std::string(kBaseKey) + "\\LocalServer", "UseLocalServer", "0");
+    std::string useLocal = gorslb.RegistryRead(toollib::HKEY_LOCAL_MACHINE, std::string(kBaseKey) + "\\LocalServer",
+                                               "UseLocalServer", "0");
     platform::com::Boolean flag = platform::com::toBoolean(platform::com::leadingNumber(useLocal) != 0);
     if (toollib::gorsla().TruthValue(flag)) lblUsingLocalUpdateServer.setVisible(true);
 }
@@ -72,7 +74,8 @@ void frmProductSelection::Form_Load() {
 void frmProductSelection::EnumerateProducts() {
     toollib::gorslb().CreateKey(toollib::HKEY_LOCAL_MACHINE, kBaseKey);
     auto lister = toollib::makeKeyLister();
-    lister->Open(toollib::HKEY_LOCAL_MACHINE, std::string(kBaseKey) + "\\Products", platform::com::True, platform::com::False);
+    lister->Open(toollib::HKEY_LOCAL_MACHINE, std::string(kBaseKey) + "\\Products", platform::com::True,
+                 platform::com::False);
     app_.ProductKeys.clear();
     for (const auto& subkey : lister->Subkeys()->Items()) app_.ProductKeys.push_back(subkey.Name);
 }

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The first wizard page: the registered products with check boxes, all ticked at first. Its
 // load runs the start-up checks, makes the install log folder and lists the products.
 // Part of quillon/pages; depends on platform/forms, quillon/toollib and quillon/ModMain.

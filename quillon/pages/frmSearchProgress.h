@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The search page: when activated it searches every ticked product on its update server or
 // on the local server, records the outcome in the registry and then reports or lists what it
 // found. It ends hidden; whoever showed it unloads it.

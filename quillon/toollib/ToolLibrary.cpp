@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #include "quillon/toollib/ToolLibrary.h"
 
 #include "platform/com/Creation.h"

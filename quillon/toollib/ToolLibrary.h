@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // How the wizard reaches the maker's tool libraries: the global objects of Gorsla and
 // Gorslb, made through the component runtime on first use and kept until the program ends,
 // and the classes made anew for each use (process runner, key lister, Internet client).

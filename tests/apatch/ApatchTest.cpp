@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The apatch program on patches made by xdelta3: byte-exact results with its defaults (LZMA
 // sections, Adler-32) and with plain RFC 3284, and no new file when the patch does not apply.
 #include <gtest/gtest.h>

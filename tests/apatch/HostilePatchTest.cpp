@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The VCDIFF decoder on patches made by hand and on damaged xdelta3 patches: windows that copy
 // from the target, every address mode, and hostile headers refused before anything is
 // allocated for them.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Shared by the patch tool's tests: reproducible old and new files with a realistic edit
 // pattern, file helpers, and patches made by xdelta3. Test code only.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #include <gtest/gtest.h>
 
 #include <type_traits>
@@ -194,7 +195,8 @@ TEST(Regsvr32, ReportsTheOutcomeInAMessageBoxUnlessSilent) {
     elsewhere.environment.push_back({"QUILLON_PREFIX", notAPrefix.string()});
     auto failed = testing_support::runProgram(testing_support::program("regsvr32"), {library}, elsewhere);
     EXPECT_EQ(failed.status, 1);
-    EXPECT_NE(failed.out.find("ist mit dem Fehlercode 0x80040201 fehlgeschlagen.\n\n"), std::string::npos) << failed.out;
+    EXPECT_NE(failed.out.find("ist mit dem Fehlercode 0x80040201 fehlgeschlagen.\n\n"), std::string::npos)
+        << failed.out;
     EXPECT_NE(failed.out.find(notAPrefix.string()), std::string::npos) << "the reason names the prefix: " << failed.out;
 
     EXPECT_EQ(run({}).status, 1);  // usage

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #include "platform/com/Conversion.h"
 
 #include <gtest/gtest.h>
@@ -12,10 +13,9 @@ namespace {
 
 TEST(Conversion, LeadingNumberReadsTheNumberAtTheStartOfTheText) {
     const std::pair<const char*, double> cases[] = {
-        {"21", 21},       {"  2121", 2121}, {"1abc", 1},      {"abc", 0},     {"", 0},
-        {"-5", -5},       {"+7", 7},        {"1 2 3", 123},   {"007", 7},     {"3.5", 3.5},
-        {"2.5.1", 2.5},   {".5", 0.5},      {"1e3", 1000},    {"1e", 1},      {"=2", 0},
-        {"\t12\n", 12},   {"-", 0},         {"1D2", 100},     {"12x34", 12},
+        {"21", 21},     {"  2121", 2121}, {"1abc", 1},  {"abc", 0},     {"", 0},       {"-5", -5},    {"+7", 7},
+        {"1 2 3", 123}, {"007", 7},       {"3.5", 3.5}, {"2.5.1", 2.5}, {".5", 0.5},   {"1e3", 1000}, {"1e", 1},
+        {"=2", 0},      {"\t12\n", 12},   {"-", 0},     {"1D2", 100},   {"12x34", 12},
     };
     for (auto [text, value] : cases) EXPECT_DOUBLE_EQ(leadingNumber(text), value) << '"' << text << '"';
 }

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #include "quillon/discovery/DescriptorFiles.h"
 
 #include <gtest/gtest.h>
@@ -27,21 +28,15 @@ TEST(IndexConditions, HoldOnlyWhenAllThreeComponentsHold) {
         InstalledVersion installed;
         std::optional<bool> holds;
     } cases[] = {
-        {"=2.<4.>0", v237, true},
-        {"=2.<3.>0", v237, false},  // 3 is not less than 3
-        {"=002.=03.=0007", v237, true},
-        {"=2.=3.=7", v237, true},
-        {"=.=.=", {0, 0, 0}, true},  // "=" alone means equal to 0
-        {"=.=.=", {0, 0, 1}, false},
-        {"<.<.<", {0, 0, 0}, false},  // "<" alone means less than 0
-        {"*.*.*", v237, false},      // no wildcard
-        {"=2.*.=7", v237, false},
-        {">1.=3.5.<8", v237, false},  // minor keeps its inner dot: "=3.5"
-        {">1.<3.5.<8", v237, true},
-        {"= 2.= 3.= 7", v237, true},  // blanks before the number are skipped
-        {"=2x.=3y.=7z", v237, true},  // the number stops at the first non-digit
-        {"=2.<4", v237, std::nullopt},
-        {"", v237, std::nullopt},
+        {"=2.<4.>0", v237, true},       {"=2.<3.>0", v237, false},  // 3 is not less than 3
+        {"=002.=03.=0007", v237, true}, {"=2.=3.=7", v237, true},
+        {"=.=.=", {0, 0, 0}, true},                                   // "=" alone means equal to 0
+        {"=.=.=", {0, 0, 1}, false},    {"<.<.<", {0, 0, 0}, false},  // "<" alone means less than 0
+        {"*.*.*", v237, false},                                       // no wildcard
+        {"=2.*.=7", v237, false},       {">1.=3.5.<8", v237, false},  // minor keeps its inner dot: "=3.5"
+        {">1.<3.5.<8", v237, true},     {"= 2.= 3.= 7", v237, true},  // blanks before the number are skipped
+        {"=2x.=3y.=7z", v237, true},                                  // the number stops at the first non-digit
+        {"=2.<4", v237, std::nullopt},  {"", v237, std::nullopt},
     };
     for (const auto& c : cases) EXPECT_EQ(conditionHolds(c.line, c.installed), c.holds) << c.line;
 }
@@ -84,7 +79,9 @@ TEST_F(DescriptorFiles, IndexGivesTheTargetOfTheFirstHoldingCondition) {
 }
 
 TEST_F(DescriptorFiles, DescriptionGivesLinesFourToSix) {
-    auto parse = [&](const std::string& text) { return parseUpdateDescription(readDescriptorLines(write("d.sl", text))); };
+    auto parse = [&](const std::string& text) {
+        return parseUpdateDescription(readDescriptorLines(write("d.sl", text)));
+    };
 
     auto d = parse("adu1.0sl\r\nx\r\ny\r\n1\r\n  upd.zip \r\nEin Update\r\nignored\r\n");
     ASSERT_TRUE(d);

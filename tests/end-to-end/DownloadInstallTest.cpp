@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The download-and-install page through the built wizard on the console host: direct updates
 // and the interactive wizard against a real FTP server and the local server, with update
 // archives made by zip and installed by their scripts.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // quillon-script as a program with the console host: a run of an update folder as the wizard
 // runs it, its exit statuses, and the check of a script without running it.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The built wizard, run as a program with the console host: start-up checks and search-only
 // runs against a real FTP server and against the local server.
 #include <fcntl.h>

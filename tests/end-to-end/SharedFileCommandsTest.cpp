@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // UPDATEDLL, REGDLL, IMPORTREG and PATCH run through `quillon-script run` on the console host,
 // one fresh prefix per case: the log lines each script writes, the boxes it shows and how they
 // are answered, RebootRequired, and the effects on files, the registry and the RunOnce queue.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Search-only runs of the built wizard against servers with a public key: files signed by
 // the real signing tool are accepted and their timestamps kept; unsigned, wrongly signed,
 // changed, older and too old files are refused with the message, on the FTP server and on

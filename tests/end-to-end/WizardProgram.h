@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The built wizard run as a program on the console host, in a prefix of its own with the
 // libraries registered, against a real FTP server (started on first use) or the local server.
 #pragma once

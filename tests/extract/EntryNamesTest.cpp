@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The name rules every archive reader gets from the safe extractor: entry names refused rather
 // than repaired, and link targets judged by their text.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The safe extractor on archives held in memory: link chains judged by where they really lead
 // whatever the order of the entries, names that only differ in case, raw names with control
 // characters, and staged files. lstat and realpath prove what exists where.

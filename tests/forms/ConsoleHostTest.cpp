@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The console host's output and input rules: in process with string streams for the exact
 // text, and as a child process (this test binary run again) for real standard input, its end,
 // and the host choice.
@@ -216,7 +217,8 @@ TEST(ConsoleHost, ShowsControlCharactersOfTextsFromOutside) {
               "== Suche ^[[2J ==\nProdukt ^[]0;owned^G\nZeile 1\r\nZeile 2 ^[[31m\n1 Update \xEF\xBF\xBD"
               "2J\n"
               "Titel ^[[1m\nText ^[[8m\n");
-    EXPECT_EQ(console.err.str(), "Herunterladen: a^[[2J.zip: 0 Bytes von 10 Bytes (0 %)\nbox 64 \"Titel ^[[1m\" -> 1\n");
+    EXPECT_EQ(console.err.str(),
+              "Herunterladen: a^[[2J.zip: 0 Bytes von 10 Bytes (0 %)\nbox 64 \"Titel ^[[1m\" -> 1\n");
 }
 
 TEST(ConsoleHost, AtEndOfInputAWaitingFormGetsDefaultThenCancelThenIsClosed) {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The form model's life cycle, the event queue, list views and the program entry, driven
 // through the test host.
 #include <gmock/gmock.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The console host's progress output: its pace and what each phase leaves, on a clock the
 // test moves by hand.
 #include <gtest/gtest.h>

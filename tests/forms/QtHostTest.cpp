@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The Qt host on Qt's offscreen platform: list views with check boxes through the model and
 // through real mouse and key events, message boxes with German buttons, modal shows, closing
 // and Escape, and the sample wizard run end to end with real clicks.

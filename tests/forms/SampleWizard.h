@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // A two-page sample program on the form model, shaped like the wizard's first pages: a
 // selection page with ticked rows and a working page that does its work in its activation.
 // Shared by the console host tests and the Qt host tests.

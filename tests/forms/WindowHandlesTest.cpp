@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Window handles of the form model: a library that knows only the number sets a text box's
 // text and the box's Change handler runs inside that call, also for a hidden form in a
 // program without any host or event loop.

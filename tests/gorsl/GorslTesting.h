@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Helpers of the tool library tests: a registered prefix with the two global objects made
 // through the component runtime, small file helpers, and the check that a call raises the
 // expected error number.

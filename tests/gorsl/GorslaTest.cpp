@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Gorsla through the registered library: text, path and file operations.
 #include <gtest/gtest.h>
 #include <sys/stat.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Gorsld's Internet client against a real FTP server on a loopback port, in the order the
 // wizard calls it: open, connect, change directory, get file, last error text, close.
 #include <gtest/gtest.h>
@@ -113,7 +114,8 @@ TEST_F(InternetClient, RaisesProgressUpToTheWholeFileAndAFailingSinkEndsTheTrans
     auto source = client.query<platform::com::IEventSource>();
     ASSERT_TRUE(source);
     ASSERT_NE(source->advise(gorsl::IInternetClientEvents::iid, recorder.get()), 0u);
-    ASSERT_EQ(client->GetFile("/big.bin", "C:\\windows\\temp\\big.tmp", True, 0, 0, 0), True) << client->LastErrorText();
+    ASSERT_EQ(client->GetFile("/big.bin", "C:\\windows\\temp\\big.tmp", True, 0, 0, 0), True)
+        << client->LastErrorText();
     ASSERT_FALSE(recorder->seen.empty());
     EXPECT_EQ(recorder->seen.back(), std::make_pair(std::int64_t{1} << 20, std::int64_t{1} << 20));
     for (std::size_t i = 1; i < recorder->seen.size(); ++i) {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Starting programs: the host's command-line rules, the process runner with a real child,
 // and opening through the shell.
 #include <gtest/gtest.h>

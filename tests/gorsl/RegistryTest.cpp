@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Gorslb's registry read, write, create key and the key lister, through the registered
 // library, over the prefix's registry store.
 #include <gtest/gtest.h>

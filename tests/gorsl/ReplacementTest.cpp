@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Replacing files in use: at once when nobody uses the target, queued for the next start
 // otherwise, and `quillon-prefix boot` doing the queue and the RunOnce commands.
 #include <fcntl.h>

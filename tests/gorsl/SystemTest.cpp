@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Gorslb's special folders, names, deletion, short paths, placeholders and system
 // description, through the registered library.
 #include <fcntl.h>
@@ -11,8 +12,8 @@
 #include <set>
 #include <sstream>
 
-#include "tests/gorsl/GorslTesting.h"
 #include "platform/forms/MessageBox.h"
+#include "tests/gorsl/GorslTesting.h"
 #include "tests/support/Programs.h"
 #include "tests/support/TestHost.h"
 
@@ -262,7 +263,8 @@ TEST_F(System, AsksAndRestartsThroughTheConfiguredCommand) {
     EXPECT_EQ(system->RestartComputer(system->OwnerWindow(), 0, 2), platform::com::False);
     EXPECT_FALSE(fs::exists(marker));
     ASSERT_EQ(host.messageBoxes().size(), 1u);
-    EXPECT_EQ(host.messageBoxes()[0].style, forms::style::YesNo | forms::style::Question | forms::style::DefaultButton2);
+    EXPECT_EQ(host.messageBoxes()[0].style,
+              forms::style::YesNo | forms::style::Question | forms::style::DefaultButton2);
     EXPECT_NE(host.messageBoxes()[0].text.find("neu starten?"), std::string::npos);
     host.answerMessageBoxes({forms::answer::Yes, forms::answer::Yes});
     EXPECT_EQ(system->RestartComputer(system->OwnerWindow(), 0, 2), platform::com::True);

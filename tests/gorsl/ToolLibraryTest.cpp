@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The wizard's way to the tool libraries: one global object each for Gorsla and Gorslb, made
 // on first use, and creation errors that reach the caller.
 #include <gtest/gtest.h>

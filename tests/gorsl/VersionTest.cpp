@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Comparing the fixed file versions of PE images, through the registered library, and the
 // reader's refusal of damaged images.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // A plain HE2 encoder and decoder written step by step after the format's description:
 // a linked node list, a tree of nodes, one bit at a time. The tests hold the fast codec
 // against them. Test support only; standard library and platform/com errors.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The velpack program's he2 subcommand, run as a child process.
 #include <gtest/gtest.h>
 

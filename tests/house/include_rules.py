@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: Apache-2.0
 """Checks the #include lines of every room against the table in docs/architecture.md.
 
     include_rules.py SOURCE_DIR      check the project; exit 1 and name each crossing

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: Apache-2.0
 """Every source, build and script file of the project names its licence in an SPDX line near its top.
 
     licence_lines.py SOURCE_DIR

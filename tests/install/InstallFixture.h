@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // A throwaway prefix with the real tool libraries registered and the test host, for running
 // install scripts on real files and reading back the product's install log.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The install run: the missing script, the log with its header and its appending, the line
 // loop (blank lines, keywords with trailing blanks, line ends, encodings) and cancellation.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The pure rules of argument preparation: quoted blanks, the split, the hive numbers of
 // indirect variables and the order in which variable replacements see each other.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Script lines against the exact log lines, message boxes and file and registry effects they
 // produce, each case run as a whole install script on real files in a throwaway prefix.
 #include <gtest/gtest.h>

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: Apache-2.0
 # Makes the .deb with cpack, checks what it holds, unpacks it into a throwaway root and runs
 # programs from there, and lets lintian judge it.
 #   debian-package.sh BUILD_DIR

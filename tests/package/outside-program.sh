@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: Apache-2.0
 # Installs the build tree into a throwaway prefix, asks every installed program for --help and
 # --version, and builds a program outside the project
 # against it, once through find_package(Velpack) and once through pkg-config; both must

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // PatchModule on the real tool libraries of a throwaway prefix: the tool's life on disk, the
 // failures A to D with and without their message boxes, paths with blanks, a target in use
 // replaced at the next start, the caller's events during the wait, and `velpack patch apply`.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // ACEFile: the twin of RARFile over the UnACE functions. What differs: View opens with mode 1,
 // and an entry that is not worked on needs no call.
 #include "tests/rarace/RarFixture.h"

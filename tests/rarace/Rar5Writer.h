@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Small RAR 5 archives written by the tests themselves: stored entries (no compression),
 // folders and symbolic links, with whatever names a test needs, hostile ones included.
 #pragma once

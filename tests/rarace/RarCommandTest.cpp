@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // velpack rar from the command line: the listing, the events as lines, and the exit status.
 #include "tests/rarace/Rar5Writer.h"
 #include "tests/rarace/RarFixture.h"

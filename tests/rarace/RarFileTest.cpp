@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // RARFile: listing and extracting through the unrar stand-in, with its events, its file list
 // and its destinations as the component passes them, over self-made archives and the fixtures.
 #include <unistd.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #include "tests/rarace/RarFixture.h"
 
 #include "platform/com/Events.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Shared by the RAR tests: where the RAR fixtures are, a throwaway prefix with a scratch drive,
 // the stand-in driven through its records, and a RARFile with a sink that records its events.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The unrar stand-in: its records, how it finds volumes and the archive inside an executable,
 // where an extracted entry goes, and reading the RAR fixtures with libarchive.
 #include <cstddef>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The store with real processes: two writers at once lose nothing, and a writer killed in the
 // middle of its transactions leaves a sound store in which each transaction is whole or absent.
 // The children are this test binary itself, running one of the DISABLED_ tests below, which

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // .reg files: what each kind of line means, which lines are refused and where, the encodings,
 // all-or-nothing imports, and export followed by import giving back every value exactly.
 #include <gtest/gtest.h>

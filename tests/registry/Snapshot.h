@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Everything below a key as one comparable list, so that tests can say "the store is as it was",
 // and values printed readably in test failures.
 #pragma once

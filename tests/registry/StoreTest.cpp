@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The registry store's rules: names, order, types and their text forms, defaults, deletion,
 // transactions, and the prefix it belongs to.
 #include <gtest/gtest.h>

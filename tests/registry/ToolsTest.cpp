@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // quillon-reg and regedit run as the real programs against a throwaway prefix.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The staged file in both of its forms (a path, a folder fd and a name): what each commit
 // leaves at the final name, and that nothing else is left beside it.
 #include "platform/support/StagedFile.h"

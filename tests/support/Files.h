@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Files for tests: writing and reading whole files, CRC-32 of contents, and the tree a test
 // left below a folder, so that a test can show exactly what was written and nothing more.
 #pragma once

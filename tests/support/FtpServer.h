@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // A real FTP server for tests: tests/support/ftp_server.py (pyftpdlib, started with Debian's
 // /usr/bin/python3) on a free loopback port, serving a folder to the users it is given.
 // The destructor stops it and reaps it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #include "tests/support/Programs.h"
 
 #include <fcntl.h>
@@ -31,7 +32,9 @@ bool waitForFile(const fs::path& path) {
     return false;
 }
 
-fs::path selfExecutable() { return fs::read_symlink("/proc/self/exe"); }
+fs::path selfExecutable() {
+    return fs::read_symlink("/proc/self/exe");
+}
 
 ProgramResult runProgram(const fs::path& path, const std::vector<std::string>& args, const RunOptions& options) {
     signal(SIGPIPE, SIG_IGN);  // a child that stops reading its input must not kill the test

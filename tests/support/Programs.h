@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Running the built programs, and this test binary itself, as child processes.
 #pragma once
 
@@ -18,7 +19,7 @@ struct ProgramResult {
 };
 
 struct RunOptions {
-    std::string input;                                            // fed to standard input
+    std::string input;                                             // fed to standard input
     std::vector<std::pair<std::string, std::string>> environment;  // added or replaced
     std::filesystem::path workingDirectory;                        // empty: inherit
     int timeoutSeconds = 120;                                      // then the child is killed

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Answers the Qt host's message boxes in tests: a timer finds the box that is up, notes what
 // it shows and acts on it as the next entry of a script says (a button pressed, a key).
 // Part of tests/support; depends on Qt 6 Widgets and Test, and GoogleTest.

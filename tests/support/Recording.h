@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Puts the recording stand-ins of tests/support/recording in front of the real Gorsla and
 // Gorsld classes of the current prefix, and reads what they recorded.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The maker's signing tool (Debian's minisign) driven from tests: key pairs without a
 // password and detached signatures, so that tests check our verifier against real output.
 #pragma once

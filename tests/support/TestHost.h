@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The test host: a forms host for tests. It records every message box (title, text, style and
 // the answer given), answers them from a script (then with the default button), records the
 // forms shown, and lets a test act on a form when it is shown: look at control states, tick

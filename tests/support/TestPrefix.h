@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // A throwaway prefix for one test: its own folder and registry store, selected through
 // QUILLON_PREFIX for this process and the programs it starts, removed afterwards.
 #pragma once

@@ -1,4 +1,5 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: Apache-2.0
 """A throwaway FTP server for tests, on a loopback port.
 
 Prints "PORT <n>" on standard output once it accepts connections, then serves until it

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Texts from outside shown on a terminal: control characters visible, the rest unchanged.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The project's one wildcard match, used by Gorslb's shell delete, the install script's delete
 // and addzip's file lists alike.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The verifier against keys and signatures made by the real signing tool: both signature
 // forms accepted, and a wrong key, a changed file or a changed trusted comment refused; the
 // parsers on damaged key lines, signature files and trusted comments.

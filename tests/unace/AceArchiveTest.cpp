@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The ACE reader on small archives the tests write themselves: headers of both widths, a
 // self-extractor stub, volumes, and damage that must fail only what it touches.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Extraction through the UnACE functions: the fixtures to their checksum lists, hostile names
 // refused with nothing written anywhere, target paths as the archive class passes them, and
 // the folder's own links never followed. lstat proves what exists where.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The ACE archives of the shared fixtures: every member with a checksum list unpacks to exactly
 // those bytes; the damaged and hostile samples fail cleanly. Skipped when the fixtures are absent.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The building blocks of the ACE reader against known vectors: checksums, the bit reader,
 // ACE's code assignment, the key derivation and the altered Blowfish, volume names.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Drives the UnACE functions the way the ACE archive class does, for tests.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Writes small stored-method ACE archives for tests: headers with their CRCs, optional
 // 64-bit headers, a self-extractor stub, volumes, and hand-made damage.
 #pragma once

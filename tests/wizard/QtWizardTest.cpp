@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The wizard drawn by the Qt host on the offscreen platform, clicked with real mouse events.
 #include <QApplication>
 #include <QLabel>

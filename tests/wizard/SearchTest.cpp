@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Update discovery inside the wizard: DownloadFile against a real FTP server, the search page
 // on update servers and on the local server, and the found-updates page.
 #include <fstream>

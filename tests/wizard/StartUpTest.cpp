@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The start procedure, its command line and run modes, and the product selection page.
 #include <filesystem>
 
@@ -6,8 +7,8 @@
 #include "platform/prefix/Prefix.h"
 #include "quillon/pages/FrmFoundUpdates.h"
 #include "quillon/pages/frmDownloadProgress.h"
-#include "quillon/pages/frmSearchProgress.h"
 #include "quillon/pages/frmProductSelection.h"
+#include "quillon/pages/frmSearchProgress.h"
 #include "tests/support/Programs.h"
 #include "tests/support/Recording.h"
 #include "tests/wizard/WizardFixture.h"
@@ -109,8 +110,8 @@ TEST_F(WizardTest, AnnouncesItselfOncePerStartInEveryMode) {
     quillon::toollib::releaseGlobalObjects();
 
     auto self = testing_support::selfExecutable();
-    const std::string expected = "Gorsla.AnnounceProgram Quillon|1.0|" + self.parent_path().string() + "|" +
-                                 self.stem().string() + ".exe";
+    const std::string expected =
+        "Gorsla.AnnounceProgram Quillon|1.0|" + self.parent_path().string() + "|" + self.stem().string() + ".exe";
     host.whenShown("frmProductSelection", [](forms::Form& page) { TestHost::click(page, "cmdCancel"); });
     std::size_t runs = 0;
     for (const char* line : {"", "s product", "u product 2 http://example.org"}) {
@@ -131,7 +132,8 @@ TEST_F(WizardTest, ProductPageListsEveryProductTickedInTheRegistrysOrder) {
     host.whenShown("frmProductSelection", [&](forms::Form& page) {
         auto& rows = page.control<forms::ListView>("lsvProducts");
         ASSERT_EQ(rows.count(), 3);
-        const std::pair<const char*, const char*> expected[] = {{"alpha", "Alpha Office"}, {"Beta", "n/a"}, {"Zeta", "Zeta Pro"}};
+        const std::pair<const char*, const char*> expected[] = {
+            {"alpha", "Alpha Office"}, {"Beta", "n/a"}, {"Zeta", "Zeta Pro"}};
         for (int i = 1; i <= 3; ++i) {
             EXPECT_EQ(rows.item(i).key(), expected[i - 1].first);
             EXPECT_EQ(rows.item(i).text(), expected[i - 1].second);
@@ -186,7 +188,9 @@ TEST_F(WizardTest, ClearAllThenContinueSearchesNothing) {
         Moment::AtShow);
     run("");
     ASSERT_EQ(host.messageBoxes().size(), 1u);
-    EXPECT_EQ(host.messageBoxes()[0].text, "Keine Updates verf\xC3\xBC" "gbar.");
+    EXPECT_EQ(host.messageBoxes()[0].text,
+              "Keine Updates verf\xC3\xBC"
+              "gbar.");
     EXPECT_EQ(host.messageBoxes()[0].style, 64);
     EXPECT_EQ(host.messageBoxes()[0].title, "Quillon");
     EXPECT_EQ(get(quillon::kBaseKey, "LastResult"), "0");
@@ -203,8 +207,8 @@ void unregister(const char* library) {
 
 TEST_F(WizardTest, AMissingLibraryIsTheOnlyMessageAndEndsTheProgram) {
     addProduct("P1", "Produkt 1");
-    const std::pair<const char*, const char*> cases[] = {{"Gorslb.so", "Gorslb.dll"}, {"Gorsld.so", "Gorsld.dll"},
-                                                          {"Velpack.so", "Velpack.dll"}};
+    const std::pair<const char*, const char*> cases[] = {
+        {"Gorslb.so", "Gorslb.dll"}, {"Gorsld.so", "Gorsld.dll"}, {"Velpack.so", "Velpack.dll"}};
     for (auto [library, file] : cases) {
         unregister(library);
         quillon::toollib::releaseGlobalObjects();

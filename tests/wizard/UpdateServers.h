@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Update servers for the wizard's tests: descriptor files and update archives on disk (for a
 // real FTP server or the local server under the prefix's unc/ folder) and the registry entries
 // that point a product at them.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // A throwaway prefix with the real libraries registered, the test host, and the wizard run
 // through the real program entry, for page tests.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The hidden callback form: messages written into txtCallback through its window handle are
 // parsed at once and raised as the form's events.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Extraction never writes outside its destination: hostile names, links, encrypted entries,
 // truncated and corrupt archives. lstat proves what exists where.
 #include <limits.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // velpack zip from the command line: the four actions, their progress lines and exit status.
 #include <sys/stat.h>
 #include <zip.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // ZIPFile over the addzip library: listing and extracting what the peer archivers make,
 // archives it makes itself checked by the peers, and the settings that stay between runs.
 #include <sys/stat.h>

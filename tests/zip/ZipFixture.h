@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Shared by the zip tests: a scratch folder, a ZIPFile with a sink that records its events,
 // archives built entry by entry with libzip, and the peer archivers.
 #pragma once

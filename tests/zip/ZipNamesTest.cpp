@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The pure rules of the addzip library: wildcard lists, and the names of listings and of
 // stored files.
 #include <gtest/gtest.h>

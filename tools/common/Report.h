@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // How the system's stand-in programs (regsvr32, regedit) tell the user an outcome and ask a
 // question: in message boxes of the chosen forms host, as the programs they stand in for do
 // (the Qt host on a display, the console host on a terminal or in a script).

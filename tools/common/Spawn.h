@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Starting a helper program of the project and waiting for it.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Questions on the terminal, for tools that talk to a person at a terminal only.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // `quillon-prefix boot`: what the host does at its next start, on the current prefix. First
 // the temporary files that killed runs left (removeStaleTemporaryFiles), then the file
 // replacements queued in PendingFileRenameOperations, then the commands of

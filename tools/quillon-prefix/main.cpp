@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // quillon-prefix: makes and shows the prefix, the root folder that stands in for the host
 // system (drives, Windows and system folders, registry store).
 //   quillon-prefix init [DIR]   make the prefix and register the four server libraries

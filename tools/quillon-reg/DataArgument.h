@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // quillon-reg's value arguments: /t TYPE, /s SEPARATOR and /d DATA made into a typed value,
 // as reg.exe reads them.
 // Part of tools/quillon-reg; depends on platform/registry and platform/support.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // quillon-reg: the registry store of the current prefix from the command line, in reg.exe's
 // syntax, so that a product's setup can register itself with one line.
 //   quillon-reg add KEY [/v NAME | /ve] [/t TYPE] [/s SEPARATOR] [/d DATA] [/f]

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // quillon-script check: what an install script will do differently from what its writer may
 // expect, found without running it. Each finding is one line beginning with its line number.
 // Part of tools/quillon-script; depends on quillon/install and quillon/toollib.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // quillon-script: install scripts for the people who write them and the admins who run them.
 //   quillon-script run FOLDER PRODUCTKEY   runs FOLDER's aupdate.inf as the wizard does
 //   quillon-script check FILE [--product KEY]   reports what a script will do unexpectedly
@@ -10,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/support/StandardOptions.h"
 #include "platform/prefix/Prefix.h"
+#include "platform/support/StandardOptions.h"
 #include "quillon/install/InstallRun.h"
 #include "quillon/install/RunState.h"
 #include "quillon/install/ScriptFile.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // regedit: the registry editor stand-in that install scripts start as C:\windows\regedit.exe.
 //   regedit FILE...            asks, imports each .reg file and reports the outcome
 //   regedit /s FILE...         imports silently
@@ -11,11 +12,11 @@
 #include <string>
 #include <vector>
 
-#include "platform/support/StandardOptions.h"
 #include "platform/prefix/Prefix.h"
 #include "platform/registry/FullKeyPath.h"
 #include "platform/registry/RegFile.h"
 #include "platform/registry/RegistryStore.h"
+#include "platform/support/StandardOptions.h"
 #include "platform/support/TextCase.h"
 #include "tools/common/Report.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // regsvr32 [/s] [/u] FILE: loads a server library and calls its DllRegisterServer or
 // DllUnregisterServer. Without /s the outcome is reported in a message box (German, like the
 // rest of the system's user interface).
@@ -6,16 +7,17 @@
 #include <cstdio>
 #include <string>
 
-#include "platform/support/StandardOptions.h"
 #include "platform/com/Server.h"
 #include "platform/prefix/Prefix.h"
+#include "platform/support/StandardOptions.h"
 #include "platform/support/TextCase.h"
 #include "tools/common/Report.h"
 
 namespace {
 constexpr const char* kTitle = "RegSvr32";
 
-constexpr const char* kUsage = "Usage: regsvr32 [/s] [/u] FILE\n  /u  unregister the server\n  /s  silent; no message box";
+constexpr const char* kUsage =
+    "Usage: regsvr32 [/s] [/u] FILE\n  /u  unregister the server\n  /s  silent; no message box";
 
 int usage() {
     tools::report(kTitle, kUsage, tools::ReportKind::Error, true);
@@ -36,9 +38,12 @@ int run(int argc, char** argv) {
         std::string arg = argv[i];
         if ((arg[0] == '/' || arg[0] == '-') && arg.size() == 2) {
             std::string flag = platform::asciiLower(arg.substr(1));
-            if (flag == "s") silent = true;
-            else if (flag == "u") unregister = true;
-            else return usage();
+            if (flag == "s")
+                silent = true;
+            else if (flag == "u")
+                unregister = true;
+            else
+                return usage();
         } else if (file.empty()) {
             file = arg;
         } else {
@@ -58,10 +63,10 @@ int run(int argc, char** argv) {
     }
     auto function = reinterpret_cast<platform::com::RegisterServerFunction>(dlsym(handle, entry));
     if (!function) {
-        tools::report(kTitle,
-                      "Das Modul \"" + file + "\" wurde geladen, aber der Einstiegspunkt " + entry +
-                          " wurde nicht gefunden.",
-                      tools::ReportKind::Error, silent);
+        tools::report(
+            kTitle,
+            "Das Modul \"" + file + "\" wurde geladen, aber der Einstiegspunkt " + entry + " wurde nicht gefunden.",
+            tools::ReportKind::Error, silent);
         return 1;
     }
     platform::com::HResult result = function();
@@ -69,7 +74,8 @@ int run(int argc, char** argv) {
         std::string message = std::string("Der Aufruf von ") + entry + " in \"" + file + "\" ist mit dem Fehlercode " +
                               hex(result) + " fehlgeschlagen.";
         // Our own libraries say why; another library's status code is all there is.
-        if (auto reason = reinterpret_cast<platform::com::RegistrationErrorFunction>(dlsym(handle, "DllRegistrationError")))
+        if (auto reason =
+                reinterpret_cast<platform::com::RegistrationErrorFunction>(dlsym(handle, "DllRegistrationError")))
             if (const char* text = reason(); text && *text) message += std::string("\n\n") + text;
         tools::report(kTitle, message, tools::ReportKind::Error, silent);
         return 1;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // velpack rar and velpack ace: list and extract RAR and ACE archives through RARFile and
 // ACEFile, with the Extracting and Extracted events printed as they come. Entry names come from
 // the archive: control characters in them are shown, never sent to the terminal.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // velpack he2: the HE2 string codec on files or standard input, raw bytes to standard output.
 #include <string>
 #include <vector>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // velpack patch apply FILE PATCH: brings FILE up to date in place through PatchModule, with
 // its error messages shown (paths as given). The patch module reaches the tool libraries
 // through the current prefix, so this subcommand needs an initialised prefix.

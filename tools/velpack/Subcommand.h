@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The velpack command line: what its subcommands share. Each subcommand lives in its own file
 // (He2Command.cpp, ...) and has one row in main.cpp's dispatch table. Depends on the
 // component's core (velpack_core), platform/com and platform/support only.

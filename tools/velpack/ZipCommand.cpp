@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // velpack zip: lists, extracts, adds to and deletes from ZIP archives through ZIPFile, with
 // its events printed as progress lines. Several patterns in one option are separated by "|".
 #include <cstdio>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // velpack: the component's command line. The first argument names a subcommand; the rest
 // goes to it. A subcommand is one file and one row in kSubcommands below.
 #include <cstdio>
@@ -13,11 +14,8 @@ using velpack_tool::Subcommand;
 
 // The dispatch table, in the order the usage text lists them.
 const Subcommand* const kSubcommands[] = {
-    &velpack_tool::kHe2Command,
-    &velpack_tool::kZipCommand,
-    &velpack_tool::kPatchCommand,
-    &velpack_tool::kRarCommand,
-    &velpack_tool::kAceCommand,
+    &velpack_tool::kHe2Command, &velpack_tool::kZipCommand, &velpack_tool::kPatchCommand,
+    &velpack_tool::kRarCommand, &velpack_tool::kAceCommand,
 };
 
 std::string allUsage() {

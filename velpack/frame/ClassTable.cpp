@@ -1,6 +1,7 @@
+// SPDX-License-Identifier: Apache-2.0
 // Velpack's class table and the entry points that register it and serve its classes.
-#include "platform/com/Server.h"
 #include <velpack/Velpack.h>
+#include "platform/com/Server.h"
 #include "velpack/frame/Factories.h"
 
 namespace velpack {
@@ -18,14 +19,10 @@ constexpr ClassInfo kClasses[] = {
 };
 
 constexpr InterfaceInfo kInterfaces[] = {
-    {IZIPFile::iid, "_ZIPFile"},
-    {IZIPFileEvents::iid, "__ZIPFile"},
-    {IPatchModule::iid, "_PatchModule"},
-    {ICompressionAlgorithm::iid, "_CompressionAlgorithm"},
-    {IACEFile::iid, "_ACEFile"},
-    {IACEFileEvents::iid, "__ACEFile"},
-    {IRARFile::iid, "_RARFile"},
-    {IRARFileEvents::iid, "__RARFile"},
+    {IZIPFile::iid, "_ZIPFile"},         {IZIPFileEvents::iid, "__ZIPFile"},
+    {IPatchModule::iid, "_PatchModule"}, {ICompressionAlgorithm::iid, "_CompressionAlgorithm"},
+    {IACEFile::iid, "_ACEFile"},         {IACEFileEvents::iid, "__ACEFile"},
+    {IRARFile::iid, "_RARFile"},         {IRARFileEvents::iid, "__RARFile"},
 };
 
 const ServerInfo& serverInfo() {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The factory of each class, one per class room; the class table calls them.
 #pragma once
 

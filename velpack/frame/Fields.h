@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Field splitting for the component's callback messages.
 // Part of velpack/frame; depends on platform/com.
 #pragma once

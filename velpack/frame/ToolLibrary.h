@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // How the component reaches the maker's tool library Gorsla: its global object, made through
 // the component runtime on first use and kept while the component is loaded.
 // Part of velpack/frame; depends on platform/com and platform/gorsl's interfaces.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The encoder's side of the HE2 codec: the Huffman tree built from the byte counts by the
 // format's fixed rules, the code each byte gets from it, and packing a text with those codes.
 // Part of the he2 room; standard library only.

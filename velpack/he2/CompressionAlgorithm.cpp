@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // CompressionAlgorithm: dispatches on the algorithm number; 1 is the HE2 Huffman codec,
 // any other number leaves the text as it is. Its members take text: the codec works on each
 // character's Windows-1252 code, as the host's 8-bit strings held them, and gives back the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The decoder's side of the HE2 codec: the tree rebuilt from the header's code table, and
 // decoding the data bits with it. Part of the he2 room; platform/support only.
 #pragma once

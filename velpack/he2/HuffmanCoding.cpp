@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #include "velpack/he2/HuffmanCoding.h"
 
 #include <cassert>

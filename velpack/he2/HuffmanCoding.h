@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The HE2 string codec: a static Huffman code with its table in a text header ("HE2"), or the
 // text stored unchanged ("HE0"). Strings are byte strings: each char is one 8-bit code.
 // Part of the component's he2 room; depends on platform/com (errors) only.

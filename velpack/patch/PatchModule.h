@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The patch module: ApplyPatch over the patch tool that the component carries. Each object
 // writes the tool to a temporary file of the tool library at creation and deletes it at
 // destruction. Part of velpack/patch; depends on platform/com, platform/forms (message boxes,

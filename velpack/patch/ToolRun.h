@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Running the patch tool and waiting for it while the caller's events go on (the patch
 // module's RunAndWait), with a bound: a tool that hangs is ended.
 // Part of velpack/patch; depends on platform/forms (the event loop) and platform/support.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // ACEFile: ACE archives through the UnACE functions.
 #include "platform/standins/unace/UnAce.h"
 #include "velpack/frame/Factories.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // RARFile and ACEFile are twins: one class template holds their members, events and the
 // listing and extraction loops; each format's library calls sit behind a small adapter.
 // Part of velpack/rarace; depends on velpack/frame (the tool library) and platform/com.

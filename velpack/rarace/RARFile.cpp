@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // RARFile: RAR archives through the UnRAR functions.
 #include "platform/standins/unrar/UnRAR.h"
 #include "velpack/frame/Factories.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The ZIP archive class: drives the addZIP and addUNZIP functions and passes the messages
 // that its hidden callback form receives on to its clients as events.
 #include <velpack/Velpack.h>

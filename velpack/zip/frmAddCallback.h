@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The hidden form that receives the addZIP libraries' callback messages: the text of its
 // text box txtCallback is the message, and every change of it is parsed at once and raised
 // as one of the form's events. Part of velpack/zip; depends on platform/forms and velpack/frame.

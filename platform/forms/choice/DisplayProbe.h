@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Whether a Qt platform can really show windows here: an X display or a Wayland socket that
 // accepts a connection (with the platform plugin to drive it), so that a program falls back
 // to the console host instead of aborting on a display that cannot be opened.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Which host a forms program runs on, and the program entry that makes it: the console host
 // when QUILLON_UI=console, for a run that must never open a window, or when no display really
 // opens; the Qt host otherwise. A display that is named but cannot be opened (a stale DISPLAY)

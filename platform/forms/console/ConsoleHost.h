@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The console host: draws the form model on a terminal, for people at a terminal and for
 // scripts that drive a program through standard input.
 // Part of platform/forms/console; depends on platform/forms and the standard library.

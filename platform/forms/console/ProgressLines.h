@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // How the console host shows progress bars on standard error. In a terminal one line is
 // rewritten in place, at most a few times a second; elsewhere (a log, a pipe) each shown state
 // is a line of its own, at most one a second. Either way the first and the last state of every

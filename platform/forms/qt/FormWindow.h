@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The Qt dialog that draws one form of the model, with one widget per control.
 // Part of platform/forms/qt; depends on platform/forms and Qt 6 Widgets.
 #pragma once

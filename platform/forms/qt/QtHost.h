@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The Qt host: draws each form of the model as a Qt dialog (Qt 6 Widgets) and feeds clicks,
 // ticks and typing back into the model. A modal show runs a nested Qt event loop until the
 // form is hidden; message boxes are Qt message boxes with the German buttons (Ja, Nein, OK,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The errors the tool libraries raise: the host's file error numbers that platform/com does
 // not name, the libraries' own object-defined numbers, and helpers that turn a failed system
 // call into an Error naming the path as the caller wrote it.

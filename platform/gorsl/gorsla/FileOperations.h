@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Gorsla's file operations on Windows-style paths: existence, folders, copies, text files
 // and the empty output file the patch module asks for. Each maps its paths through the
 // prefix when it touches the file system.

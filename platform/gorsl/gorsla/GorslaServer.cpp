@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Gorsla's class table and the entry points that register it and serve its class.
 #include "platform/com/Server.h"
 #include "platform/gorsl/Gorsl.h"

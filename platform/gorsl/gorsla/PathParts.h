@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Gorsla's path parts: the file name and the folder of a Windows-style path, taken by text
 // alone ("\" and "/" both separate), without touching the file system.
 // Part of platform/gorsl; depends on the standard library only.

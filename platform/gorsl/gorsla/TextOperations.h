@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Gorsla's text operations: words split at the first space, characters dropped from either
 // end, texts split at a separator, fixed-length character fields read as text.
 // Part of platform/gorsl; depends on platform/support.

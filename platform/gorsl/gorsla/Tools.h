@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Gorsla's global object, the class behind IGorsla: the text, path and file operations of
 // this folder behind the component interface.
 // Part of platform/gorsl; depends on platform/com.

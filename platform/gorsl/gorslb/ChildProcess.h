@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Starting programs: finding the native program that a Windows-style name means, running it
 // and waiting for it, or starting it without waiting. Children get this process's
 // environment and standard streams, default signal handling and an empty signal mask.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The host's command-line rules: how an argument text splits into arguments, and how a
 // whole command line (a RunOnce value, say) splits into program and arguments.
 // Part of platform/gorsl; depends on the standard library only.

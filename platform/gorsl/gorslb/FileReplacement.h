@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Replacing files that may be in use: at once when nobody uses the target, else queued for
 // the next start in PendingFileRenameOperations, as the host keeps it: a REG_MULTI_SZ under
 // HKLM\SYSTEM\CurrentControlSet\Control\Session Manager of pairs, the source as "\??\C:\..."

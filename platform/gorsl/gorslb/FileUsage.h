@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Whether a running process uses a file: has it open or mapped (a loaded library, a running
 // program), as fuser sees it, by a scan of /proc/*/fd and /proc/*/maps. Processes whose
 // /proc entries this process may not read are not seen.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Gorslb's special folders by folder code: the prefix's fixed folders and the install temp
 // folder of the run.
 // Part of platform/gorsl; depends on platform/prefix.

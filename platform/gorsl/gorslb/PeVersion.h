@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The fixed file version of a PE image (an .exe or .dll of the host): the VS_FIXEDFILEINFO
 // in the RT_VERSION resource, found through the resource directory of the image. Every read
 // is bounds-checked, since the images come from update archives.

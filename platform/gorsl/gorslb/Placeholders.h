@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Gorslb's own placeholders, expanded in install script arguments before the script's
 // variables: the prefix's folders under the names of the host's environment variables.
 // Part of platform/gorsl; depends on platform/prefix.

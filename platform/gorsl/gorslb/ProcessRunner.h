@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Gorslb's process runner, the class behind IProcessRunner: one program run, waited for.
 // Part of platform/gorsl; depends on platform/com.
 #pragma once

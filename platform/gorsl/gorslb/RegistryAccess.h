@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Gorslb's registry operations over the prefix's registry store: hives given as the host's
 // predefined key handles, values read and written as text.
 // Part of platform/gorsl; depends on platform/registry and platform/com.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Gorslb's registry key lister, the class behind IRegistryKeyLister, and the item
 // collection it hands out.
 // Part of platform/gorsl; depends on platform/registry and platform/com.

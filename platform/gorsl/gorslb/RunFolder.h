@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Folders that belong to one run of a program: made under the prefix's temp folder on first
 // use, the same folder for the rest of the process, removed with their contents when the
 // process ends. A run that died without removing its folder is cleaned up by the next run

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Gorslb's shell operations: opening files, programs and addresses, deleting into the trash,
 // and restarting the computer. The desktop opener and the restart command come from the
 // environment (QUILLON_OPEN_COMMAND, QUILLON_RESTART_COMMAND), so that tests never open a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Gorslb's short paths: a form of a path without blanks that names the same existing file,
 // made of links in a folder of the prefix that lives as long as the process.
 // Part of platform/gorsl; depends on platform/prefix.

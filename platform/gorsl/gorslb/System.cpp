@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #include "platform/gorsl/gorslb/System.h"
 
 #include <sys/stat.h>
@@ -9,12 +10,12 @@
 #include "platform/gorsl/Gorsl.h"
 #include "platform/gorsl/common/Errors.h"
 #include "platform/gorsl/gorslb/FileReplacement.h"
+#include "platform/gorsl/gorslb/KnownFolders.h"
 #include "platform/gorsl/gorslb/PeVersion.h"
 #include "platform/gorsl/gorslb/Placeholders.h"
 #include "platform/gorsl/gorslb/RegistryAccess.h"
 #include "platform/gorsl/gorslb/Shell.h"
 #include "platform/gorsl/gorslb/ShortPath.h"
-#include "platform/gorsl/gorslb/KnownFolders.h"
 #include "platform/gorsl/gorslb/SystemDescription.h"
 #include "platform/gorsl/gorslb/UniqueNames.h"
 #include "platform/prefix/Prefix.h"

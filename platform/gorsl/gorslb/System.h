@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Gorslb's global object, the class behind IGorslb: the system services of this folder
 // behind the component interface.
 // Part of platform/gorsl; depends on platform/com.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Gorslb's system description: the line that names the operating system in install logs.
 // Part of platform/gorsl; depends on POSIX.
 #pragma once

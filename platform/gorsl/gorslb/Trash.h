@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The user's trash in the freedesktop.org trash layout: a file or folder is
 // moved into files/ of a trash folder together with an info/<name>.trashinfo that records
 // where it came from and when, so that a file manager can restore it.

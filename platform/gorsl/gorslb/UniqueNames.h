@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Gorslb's temporary file names and unique names: never the same twice, within a process or
 // across processes.
 // Part of platform/gorsl; depends on platform/prefix.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // An FTP session on libcurl: one easy handle, so that the control connection is logged on
 // once and reused by every call, with limits that keep a dead or stalled server from hanging
 // the caller. Paths are FTP paths with the host's spelling tolerated: backslashes count as

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Gorsld's Internet client, the class behind IInternetClient: Internet access, then one FTP
 // session at a time.
 // Part of platform/gorsl; depends on platform/com and libcurl.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The exported functions: each setter stores its value, each run call copies the settings
 // and hands them to its runner, so that a message handler changing settings mid-run affects
 // only the next run.

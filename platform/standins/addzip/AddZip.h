@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The addZIP and addUNZIP functions: archive creation, listing and deletion (addZIP_*) and
 // extraction (addUNZIP_*), configured by setter calls and started by one run call. Every piece
 // of progress and every result reaches the caller only as a callback message written into the

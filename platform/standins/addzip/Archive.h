@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Opening archives with libzip, and the entry facts both runners need: modification times
 // (with the precise timestamps of the extra fields when an archiver wrote them) and the
 // Unix file type and mode. Part of platform/standins/addzip; depends on libzip.

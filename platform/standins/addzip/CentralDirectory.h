@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The few central-directory fields that libzip does not hand out: the versions that made and
 // that need each entry, its text flag, and its name as stored (libzip's ends at a NUL byte).
 // Anything odd gives an empty result, and the caller falls back to what libzip gives.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Entry names as the ZIP side shows and stores them: the split into the Windows-style path and
 // file name of a listing, and the names files are stored under. Whether an entry may be
 // extracted is the safe extractor's rule (platform/standins/extract/EntryNames.h).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The callback messages: every piece of progress and every result of a run, written as the
 // text of the caller's window, fields separated by "|", the message code in field 2. Field 1
 // holds the library's name ("addZIP" or "addUNZIP"); field 3 of codes 12 to 21 is left empty.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // File specification lists with the wildcards * and ?, matched by the project's one wildcard
 // match (platform/support/Wildcard.h: case folded, ? one character). Part of
 // platform/standins/addzip; depends on platform/support.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // What the addZIP and addUNZIP functions remember between runs, and their defaults.
 // Part of platform/standins/addzip; depends on platform/forms (window handles).
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // One addUNZIP run: reading the selected entries of an archive and handing them to the safe
 // extractor, which writes nothing outside the destination; its results become the addUNZIP
 // messages. Part of platform/standins/addzip; depends on libzip, platform/prefix and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The address caches of VCDIFF copy instructions (RFC 3284's near and same caches with their
 // default sizes), emptied at the start of every window. Part of platform/standins/apatch;
 // standard library only.

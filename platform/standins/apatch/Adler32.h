@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The Adler-32 checksum that xdelta3 keeps for each target window, computed with SSE2 where the
 // processor has it (zlib's own loop was a third of the patch tool's time).
 // Part of platform/standins/apatch; standard library only.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Bounded reading of a VCDIFF delta: bytes, RFC 3284 integers and slices, each of which
 // reports a short input instead of reading past the end. Part of platform/standins/apatch;
 // standard library only.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The instruction code table of VCDIFF deltas: RFC 3284's default table, the only one the
 // patch tool accepts. Part of platform/standins/apatch; standard library only.
 #pragma once

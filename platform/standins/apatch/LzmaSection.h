@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // LZMA secondary compression of VCDIFF sections, as xdelta3 writes it: each kind of section
 // (data, instructions, addresses) is one xz stream that runs on from window to window, and a
 // compressed section holds its expanded size followed by the next piece of that stream.

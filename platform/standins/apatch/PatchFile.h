@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The patch tool's one operation on files: apply a VCDIFF patch to an old file and write the
 // new file, which appears (by renaming a temporary file beside it) only when every window
 // applied and every checksum matched. Part of platform/standins/apatch; depends on

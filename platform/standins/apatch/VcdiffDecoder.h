@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Applying a VCDIFF delta (RFC 3284) to the bytes of an old file: source and target windows,
 // the default code table, the address caches, and what xdelta3 adds by default (an application
 // header, an Adler-32 checksum of each window, LZMA secondary compression). Works on memory;

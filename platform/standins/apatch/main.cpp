@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // apatch PATCH OLD NEW: applies a VCDIFF patch to OLD and writes NEW, only when the whole patch
 // applied. Exit status 0 on success, 1 when the patch did not apply, 2 on a usage error.
 #include <iostream>

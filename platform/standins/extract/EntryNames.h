@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Archive entry names judged before anything is written: the check that decides whether an
 // entry may be extracted at all, and the check of a link's target text. Every reader on top of
 // the safe extractor gets the same rules. Part of platform/standins/extract; standard library

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The safe extractor: the format-independent half of unpacking an archive, shared by every
 // archive reader (ZIP, RAR, ACE). A reader walks its archive and hands each entry to one
 // Extractor; the Extractor judges the name, places the entry below the destination without ever

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // An ACE archive as a sequence of members: finds the archive in the first volume (also behind
 // a self-extractor stub), reads the headers back to back, follows a multi-volume set from its
 // first volume's name and joins the segments of a member that spans volumes.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // ACE's checksums: the reflected CRC-32 without the final inversion (so NOT of zlib's value),
 // and the header CRC-16, which is its low half. Part of platform/standins/unace.
 #pragma once

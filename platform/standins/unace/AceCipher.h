@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // ACE 2.0 entry encryption: a key from the password by one SHA-0-style compression with
 // little-endian words, and Blowfish (three S-box entries altered, little-endian block halves)
 // in CBC mode with a zero IV, restarted for every entry. Part of platform/standins/unace.

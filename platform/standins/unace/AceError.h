@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Why reading an ACE archive failed, as one exception type carrying the UnACE result code.
 // Part of platform/standins/unace; standard library only.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Writing ACE members to files through the safe extractor: where the caller's target path puts
 // the destination folder, and a member's bytes as the extractor reads them.
 // Part of platform/standins/unace; depends on platform/standins/extract.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The headers of an ACE volume: the generic layout with its CRC, the MAIN header and the FILE
 // header; every variable-length field is checked against the header's end.
 // Part of platform/standins/unace; standard library only.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The bit reader under every compressed ACE stream: the bytes form 32-bit little-endian words,
 // read from their most significant bit down. Peeking past the end gives zero bits; consuming
 // past the end is a truncated stream. Part of platform/standins/unace; standard library only.

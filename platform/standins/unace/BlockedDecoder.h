@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // ACE 2.0's "blocked" method: the LZ77 coder whose stream switches between modes (plain,
 // DELTA and EXE filters over LZ77, SOUND, PIC). Part of platform/standins/unace.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The Blowfish initial tables: the hexadecimal digits of pi after the point, P-array first,
 // then the four S-boxes. Generated once from pi; standard values.
 #include "platform/standins/unace/BlowfishTables.h"

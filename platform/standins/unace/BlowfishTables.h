@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The standard Blowfish initial P-array and S-boxes (digits of pi). Part of
 // platform/standins/unace; standard library only.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Archive and member comments: a small LZP-plus-Huffman scheme of their own, never encrypted.
 // Part of platform/standins/unace.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The LZ77 history: the last 4 MiB of unpacked bytes that copies read from. In a solid archive
 // it carries over from one member to the next; otherwise each member starts with it empty.
 // Part of platform/standins/unace; standard library only.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // ACE's Huffman tables: how a table is sent (delta-coded widths with runs, behind a small
 // inner table) and how widths become codes (ACE's own unstable sort fixes the order of equal
 // widths, so this is not canonical Huffman). Part of platform/standins/unace.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // ACE's LZ77 coder (method 1, and the LZ77 engine of method 2): blocks of two Huffman tables
 // and a symbol count, literals, matches with recent or new distances. Its tables, block count
 // and distance history live for one member, across ACE 2.0 mode switches.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Unpacking one member's packed stream: decryption, the method (stored, LZ77, blocked), the
 // checksum. The history window is the caller's, so that a solid archive's members share it.
 // Part of platform/standins/unace.

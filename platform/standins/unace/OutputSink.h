@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Where a member's unpacked bytes go (a file being written, a checksum, a test's buffer).
 // Part of platform/standins/unace; standard library only.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // ACE 2.0 PIC mode: an image row by row, each byte predicted from its neighbours in the row
 // above and to the left (per plane, with context-adaptive predictor choice), residuals as
 // Golomb-Rice codes. Part of platform/standins/unace.

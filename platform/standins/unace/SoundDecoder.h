@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // ACE 2.0 SOUND modes: bytes predicted per channel by an adaptive linear predictor, residuals
 // Huffman-coded with zero runs. The channel layout depends on the mode (8, 16, 32A, 32B).
 // Part of platform/standins/unace.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The UnACE functions that the ACE archive class drives: open an archive, hand it a password,
 // read the entry headers one by one, skip, test or extract each, close. Over our own ACE reader
 // (ACE 1.0 and 2.0, solid, multi-volume, encrypted entries). Part of platform/standins/unace;

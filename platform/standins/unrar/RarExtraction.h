@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Writing the entries of one RAR archive through the safe extractor: one extractor per folder
 // the caller writes into, kept for the following entries so that names and links are judged
 // against everything this archive wrote there. Part of platform/standins/unrar; depends on

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Reading a RAR archive with libarchive: its volumes as one stream (the first one from where
 // the archive starts inside it), entry headers one by one, each entry's data. Every result is
 // graded: this entry failed and the next can be read, or the archive cannot be read further.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Where RARProcessFile writes an entry: the folder that the caller chose and the part of the
 // target that names the entry below it. Only the entry's own name (which comes from the
 // archive) is judged and placed by the safe extractor; what the caller wrote before it is the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Finding the parts of a RAR archive: the volumes of a multi-volume set from the first part's
 // name, and where the archive starts inside a self-extracting executable. Part of
 // platform/standins/unrar; depends on platform/prefix and POSIX.

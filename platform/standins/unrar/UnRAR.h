@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The UnRAR functions that the RAR archive class drives: open an archive, read its entry
 // headers one by one, skip, test or extract each entry, close. RAR 1.5 to 4.x and RAR 5
 // archives are read with libarchive; extracted entries are written by the safe extractor

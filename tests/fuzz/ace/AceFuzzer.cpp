@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Arbitrary bytes through the ACE reader, two ways chosen by the first byte: as an archive file
 // opened, listed and extracted through the UnACE functions (anything written beside the
 // destination folder is a finding), or straight into a member decoder (method, flags and size

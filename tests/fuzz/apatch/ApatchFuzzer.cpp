@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Fuzzes the VCDIFF decoder. Input: two bytes giving the old file's length, the old file,
 // then the patch. Small limits keep each run quick; the decoder must stay inside them.
 #include <cstddef>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Any text as a callback message, and any separator and field number: a field is a piece of
 // the text without the separator in it, and the only errors raised are invalid argument (5)
 // and overflow (6).

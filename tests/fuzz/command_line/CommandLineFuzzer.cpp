@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Any text as an argument text and as a command line: the arguments it splits into, quoted
 // again by the host's rules, split back into the same arguments; placeholders expand only
 // where a "%" stands.

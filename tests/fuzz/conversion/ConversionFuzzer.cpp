@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Any text through the leading-number reading and the narrowing conversions: the number is
 // never NaN, a conversion either gives the rounded value or raises Overflow (6), and the
 // text of a converted number reads back as the same number.

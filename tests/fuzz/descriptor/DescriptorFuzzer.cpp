@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Any bytes as an update index and as an update description. The first 12 bytes give the
 // installed version. Lines never hold a CR; a chosen target is one of the file's lines; an
 // accepted description has a line 4 in the 16-bit range.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Arbitrary bytes as a run of archive entries for the safe extractor. One entry per line:
 // the first byte picks file, folder or link, then the name, a tab, and the content (a link's
 // target). Besides the sanitizers' findings, a link left resolving outside the destination and

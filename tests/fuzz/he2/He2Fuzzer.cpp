@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Any input: the fast decoder must end exactly as the reference decoder does (same text, or
 // the same error number, source and description). Taken as text, the input must survive the
 // encoder and the decoder, and (up to 1 KiB) encode exactly as the reference encoder does.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Any input, as a signature file, a key line and a trusted comment: the parsers must end in a
 // value or a failure. A parsed signature is then checked (and must fail) against a fixed key
 // over the input itself, and what parses must round-trip its fields.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Fuzzes the PE version reader, which reads files from update archives. Any bytes must
 // either give a version or fail with a reason, without reading outside them.
 #include <cstddef>

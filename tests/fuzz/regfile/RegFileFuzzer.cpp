@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Fuzzes the .reg reader. Any bytes must either parse or fail naming a line; whatever parses
 // must import, and its export must import again to the very same content, in both file forms.
 #include <cstddef>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Any key path and any /t, /s and /d arguments (lines of the input, in that order). A parsed
 // key path prints and parses back to itself, can be created, holds the value made from the
 // arguments, and can be deleted again; a value's text form reads back to the same value.

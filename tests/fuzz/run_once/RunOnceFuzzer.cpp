@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Any text as a RunOnce command line, resolved in a real prefix whose system folder holds
 // one program (nothing is started): what is found is always an executable regular file.
 #include <sys/stat.h>

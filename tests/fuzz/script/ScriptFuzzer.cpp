@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Fuzzes the pure parts of the install script interpreter: decoding and line splitting, the
 // argument preparation with its quoted blanks, the keyword lookup, hive numbers and variable
 // expansion with variables taken from the input. Nothing touches files or the registry.

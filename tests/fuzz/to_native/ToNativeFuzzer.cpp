@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Any text as a Windows-style path, mapped in a real prefix (so that letter case is matched
 // against what exists). A path that names a drive or a share never leaves its place in the
 // prefix; a POSIX absolute path passes unchanged; anything else stays below the working folder.

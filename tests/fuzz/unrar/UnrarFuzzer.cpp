@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Arbitrary bytes as a RAR archive (or an executable with one inside): listed, tested and
 // extracted through the UnRAR functions as the RAR archive class drives them. Besides the
 // sanitizers' findings, anything written beside the destination folder is a finding too, and so

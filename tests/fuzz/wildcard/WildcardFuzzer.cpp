@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Arbitrary bytes as a wildcard pattern and a name (split at the first NUL byte). The one
 // backtracking match must agree with a plain table over all prefixes of both; addzip's file
 // lists take the same bytes as a specification list.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Arbitrary bytes as an archive: listed and extracted by the addzip library. Besides the
 // sanitizers' findings, anything written beside the destination folder is a finding too.
 #include <dirent.h>

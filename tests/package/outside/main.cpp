@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // A program outside the project: it includes only <velpack/Velpack.h>, creates a ZIPFile
 // through the registry of the prefix in QUILLON_PREFIX and lists the archive it is given.
 #include <velpack/Velpack.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // A test-only server library that stands in front of the real Gorsla and Gorsld classes: it
 // forwards every call to the real object and appends one line per call to the file named by
 // QUILLON_TEST_CALL_LOG, so that tests see which calls a program made, in which order, also
@@ -38,7 +39,8 @@ void record(const std::string& line) {
 template <class I>
 Ptr<I> makeReal(const Guid& clsid) {
     auto& store = platform::registry::RegistryStore::forPrefix();
-    std::string path = store.readText(platform::registry::Hive::ClassesRoot, "CLSID\\" + clsid.toString(), "RealServer", "");
+    std::string path =
+        store.readText(platform::registry::Hive::ClassesRoot, "CLSID\\" + clsid.toString(), "RealServer", "");
     void* lib = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (!lib) throw Error(429, "RecordingTools", "cannot load the real library " + path);
     auto getClassObject = reinterpret_cast<com::GetClassObjectFunction>(dlsym(lib, "DllGetClassObject"));
@@ -119,8 +121,12 @@ private:
     Ptr<IInternetClient> real_;
 };
 
-Ptr<Unknown> createGorsla() { return platform::com::make<Gorsla>(); }
-Ptr<Unknown> createInternetClient() { return platform::com::make<InternetClient>(); }
+Ptr<Unknown> createGorsla() {
+    return platform::com::make<Gorsla>();
+}
+Ptr<Unknown> createInternetClient() {
+    return platform::com::make<InternetClient>();
+}
 
 constexpr com::ClassInfo kClasses[] = {
     {CLSID_GorslaTools, kGorslaProgId, &createGorsla},

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Velpack, the compression component: its five classes, their default and event interfaces
 // with the members in interface order, and the enumerations of its type library.
 // Clients create the classes through the component runtime by ProgID
@@ -94,10 +95,10 @@ struct IZIPFileEvents : Unknown {
                          std::int16_t /*Percentage*/, std::int32_t /*FilesRemaining*/) {}
     virtual void Zipped(const std::string& /*FileName*/, std::int32_t /*Size*/, std::int32_t /*CompressedSize*/,
                         std::int16_t /*Ratio*/, std::int32_t /*FilesRemaining*/) {}
-    virtual void Unzipping(const std::string& /*FileName*/, std::int32_t /*Size*/,
-                           std::int32_t /*BytesDecompressed*/, std::int16_t /*Percentage*/) {}
-    virtual void Unzipped(const std::string& /*FileName*/, std::int32_t /*Size*/,
-                          std::int32_t /*DecompressedSize*/, std::int16_t /*Percentage*/) {}
+    virtual void Unzipping(const std::string& /*FileName*/, std::int32_t /*Size*/, std::int32_t /*BytesDecompressed*/,
+                           std::int16_t /*Percentage*/) {}
+    virtual void Unzipped(const std::string& /*FileName*/, std::int32_t /*Size*/, std::int32_t /*DecompressedSize*/,
+                          std::int16_t /*Percentage*/) {}
     virtual void Testing(const std::string& /*FileName*/, std::int32_t /*Size*/, std::int32_t /*BytesDecompressed*/,
                          std::int16_t /*Percentage*/) {}
     virtual void Tested(const std::string& /*FileName*/, std::int32_t /*Size*/, std::int32_t /*DecompressedSize*/,
