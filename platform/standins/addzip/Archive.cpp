@@ -1,7 +1,13 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "platform/standins/addzip/Archive.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "platform/support/TemporaryNames.h"
 
 namespace addzip {
 
@@ -61,6 +67,49 @@ ArchivePtr openArchive(const std::filesystem::path& native, int flags, AddZipCod
         if (std::filesystem::is_directory(native, ec)) code = AddZipCode::ArchiveNotFound;
     }
     return ArchivePtr(archive);
+}
+
+ArchiveUpdate::ArchiveUpdate(const std::filesystem::path& native, int flags, AddZipCode& code) : native_(native) {
+    struct stat info {};
+    const bool exists = ::lstat(native.c_str(), &info) == 0;
+    for (int attempt = 0; attempt < 8 && working_.empty(); ++attempt) {
+        std::filesystem::path candidate = native.parent_path() / platform::temporaryName("zip");
+        if (!exists) {
+            working_ = candidate;
+        } else if (S_ISREG(info.st_mode) && ::link(native.c_str(), candidate.c_str()) == 0) {
+            working_ = candidate;
+        } else if (errno != EEXIST) {
+            break;  // a link, or a file system without hard links: libzip works beside the archive itself
+        }
+    }
+    archive_ = openArchive(working_.empty() ? native : working_, flags, code);
+    if (!archive_ && !working_.empty() && exists) ::unlink(working_.c_str());
+}
+
+ArchiveUpdate::~ArchiveUpdate() {
+    if (!archive_) return;
+    archive_.reset();  // libzip removes its unfinished temporary file
+    if (!working_.empty()) ::unlink(working_.c_str());
+}
+
+bool ArchiveUpdate::commit() {
+    if (zip_close(archive_.get()) != 0) return false;
+    archive_.release();
+    if (working_.empty()) return true;
+    struct stat info {};
+    if (::lstat(working_.c_str(), &info) != 0) {
+        // libzip removes an archive whose last entry was deleted; so does the archive's own name.
+        ::unlink(native_.c_str());
+        return true;
+    }
+    // Unchanged archives are not rewritten: the working name is then a second link to the
+    // archive, which rename leaves in place.
+    if (::rename(working_.c_str(), native_.c_str()) != 0) {
+        ::unlink(working_.c_str());
+        return false;
+    }
+    ::unlink(working_.c_str());
+    return true;
 }
 
 std::time_t entryModified(zip_t* archive, zip_uint64_t index, const zip_stat_t& stat) {

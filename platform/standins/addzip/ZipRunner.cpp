@@ -293,7 +293,7 @@ std::string dosDateTime(std::time_t t) {
 // as written, deflated but whole.
 void storeWhatDeflateDidNotShrink(const fs::path& native, const std::vector<const FoundFile*>& added) {
     AddZipCode code{};
-    ArchivePtr archive = openArchive(native, 0, code);
+    ArchiveUpdate archive(native, 0, code);
     if (!archive) return;
     bool changed = false;
     for (const FoundFile* file : added) {
@@ -303,7 +303,7 @@ void storeWhatDeflateDidNotShrink(const fs::path& native, const std::vector<cons
         if (st.comp_method == ZIP_CM_STORE || st.comp_size < st.size) continue;
         changed |= zip_set_file_compression(archive.get(), static_cast<zip_uint64_t>(index), ZIP_CM_STORE, 0) == 0;
     }
-    if (changed && zip_close(archive.get()) == 0) archive.release();
+    if (changed) archive.commit();
 }
 
 std::int16_t create(const ZipSettings& settings, const fs::path& native, MessageWriter& writer) {
@@ -334,7 +334,7 @@ std::int16_t create(const ZipSettings& settings, const fs::path& native, Message
     std::vector<const FoundFile*> added;
     std::size_t folders = 0;
     AddZipCode code{};
-    ArchivePtr archive = openArchive(native, ZIP_CREATE, code);
+    ArchiveUpdate archive(native, ZIP_CREATE, code);
     if (!archive) {
         writer.error(settings.archiveName, code);
         return errorResult(writer);
@@ -397,14 +397,12 @@ std::int16_t create(const ZipSettings& settings, const fs::path& native, Message
         return writer.firstError() ? errorResult(writer) : 0;
     }
     if (added.empty()) writer.send(MessageCode::Copying, {});
-    if (zip_close(archive.get()) != 0) {
-        archive.reset();  // discards the unfinished temporary file; the old archive stays
+    if (!archive.commit()) {
         writer.rethrowPending();
         if (!run.failedFile.empty()) writer.error(run.failedFile, AddZipCode::FileUnreadable);
         writer.error(settings.archiveName, AddZipCode::ArchiveNotWritten);
         return errorResult(writer);
     }
-    archive.release();
     sources.clear();
     writer.rethrowPending();
     storeWhatDeflateDidNotShrink(native, added);
@@ -524,7 +522,7 @@ std::int16_t remove(const ZipSettings& settings, const fs::path& native, Message
         return 0;
     }
     AddZipCode code{};
-    ArchivePtr archive = openArchive(native, 0, code);
+    ArchiveUpdate archive(native, 0, code);
     if (!archive) {
         writer.error(settings.archiveName, code);
         return errorResult(writer);
@@ -547,12 +545,10 @@ std::int16_t remove(const ZipSettings& settings, const fs::path& native, Message
     }
     bool emptied = static_cast<std::size_t>(count) == deleted.size();
     writer.send(MessageCode::Copying, {});
-    if (zip_close(archive.get()) != 0) {
-        archive.reset();
+    if (!archive.commit()) {
         writer.error(settings.archiveName, AddZipCode::ArchiveNotWritten);
         return errorResult(writer);
     }
-    archive.release();
     if (emptied) writeEmptyArchive(native);
     writer.send(MessageCode::Copied, {});
     for (const std::string& name : deleted) writer.send(MessageCode::Deleted, {"", name});
