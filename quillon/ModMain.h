@@ -24,7 +24,6 @@ enum RunModes : std::int32_t { RunInteractive = 0, RunSearchOnly = 1, RunDirectU
 
 // The program's display name, the caption of its pages and the title of its messages.
 inline constexpr const char* kProgramTitle = "Quillon";
-inline constexpr const char* kBaseKey = "Software\\Orvane\\Software Updates";
 
 // The command line split into its mode word and the rest, both trimmed (empty when the line is).
 struct CommandLine {

@@ -1,9 +1,8 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "quillon/discovery/FoundUpdates.h"
 
-#include "quillon/ModMain.h"
 #include "quillon/discovery/DescriptorFiles.h"
-#include "quillon/toollib/ToolLibrary.h"
+#include "quillon/settings/RegistryLayout.h"
 
 namespace quillon {
 
@@ -13,8 +12,7 @@ void ReadUpdateDescription(const std::string& path, const std::string& productKe
     if (!description) return;
     FoundUpdate update;
     update.ProductKey = productKey;
-    update.Title = toollib::gorslb().RegistryRead(toollib::HKEY_LOCAL_MACHINE,
-                                                  std::string(kBaseKey) + "\\Products\\" + productKey, "Title", "n/a");
+    update.Title = settings::productTitle(productKey);
     update.UpdateType = description->updateType;
     update.UpdateData = description->updateData;
     update.Description = description->description;

@@ -5,6 +5,7 @@
 #include "platform/com/Events.h"
 #include "platform/forms/MessageBox.h"
 #include "quillon/ModMain.h"
+#include "quillon/settings/RegistryLayout.h"
 #include "quillon/toollib/ToolLibrary.h"
 
 namespace quillon {
@@ -19,10 +20,6 @@ constexpr int kFailureStyle = forms::style::OkOnly | forms::style::Exclamation;
 void showFailure(const char* text) {
     forms::messageBox(text, kFailureStyle, "Fehler");
 }
-
-// Client calls with the fixed values the update servers are reached with.
-constexpr std::int32_t kDirectAccess = 1;
-constexpr std::int32_t kServiceFtp = 1;
 }  // namespace
 
 void ShowInternetError(const std::string& errorText) {
@@ -36,25 +33,23 @@ void ShowInternetError(const std::string& errorText) {
 bool DownloadFile(const std::string& productKey, const std::string& remoteFile, const std::string& localPath,
                   platform::TransferKind kind, gorsl::IInternetClientEvents* progress, std::optional<FileRole> role) {
     auto& gorslb = toollib::gorslb();
-    const std::string base = kBaseKey;
-    const std::string server =
-        gorslb.RegistryRead(toollib::HKEY_LOCAL_MACHINE, base + "\\Products\\" + productKey, "UpdateServer", "");
-    const std::string serverKey = base + "\\Servers\\" + server;
-    const std::string host = gorslb.RegistryRead(toollib::HKEY_LOCAL_MACHINE, serverKey, "Host", "");
-    const std::string port = gorslb.RegistryRead(toollib::HKEY_LOCAL_MACHINE, serverKey, "Port", "21");
-    const std::string directory = gorslb.RegistryRead(toollib::HKEY_LOCAL_MACHINE, serverKey, "Path", "\\");
-    const std::string userName = gorslb.RegistryRead(toollib::HKEY_LOCAL_MACHINE, serverKey, "UserName", "");
-    const std::string password = gorslb.RegistryRead(toollib::HKEY_LOCAL_MACHINE, serverKey, "Password", "");
+    const std::string server = settings::updateServer(productKey);
+    const std::string host = settings::serverHost(server);
+    const std::string port = settings::serverPort(server);
+    const std::string directory = settings::serverPath(server);
+    const std::string userName = settings::serverUserName(server);
+    const std::string password = settings::serverPassword(server);
 
     auto client = toollib::makeInternetClient();
     if (progress)
         if (auto source = platform::com::queryAs<platform::com::IEventSource>(client.get()))
             source->advise(gorsl::IInternetClientEvents::iid, progress);
-    if (client->Open(kProgramTitle, kDirectAccess, "", 0) == False) {
+    if (client->Open(kProgramTitle, toollib::kDirectAccess, "", 0) == False) {
         showFailure("Update fehlgeschlagen: Internet-Funktionen nicht verf\xC3\xBCgbar.");
         return false;
     }
-    if (client->Connect(kServiceFtp, host, platform::com::textToLong(port), userName, password, 0, 0) == False) {
+    if (client->Connect(toollib::kServiceFtp, host, platform::com::textToLong(port), userName, password, 0, 0) ==
+        False) {
         ShowInternetError(client->LastErrorText());
         showFailure("Update fehlgeschlagen: Keine Verbindung zum Update-Server.");
         return false;

@@ -12,7 +12,7 @@
 #include "platform/prefix/Prefix.h"
 #include "platform/trust/Minisign.h"
 #include "platform/trust/SignatureCheck.h"
-#include "quillon/ModMain.h"
+#include "quillon/settings/RegistryLayout.h"
 #include "quillon/toollib/ToolLibrary.h"
 
 namespace quillon {
@@ -23,16 +23,7 @@ namespace trust = platform::trust;
 namespace {
 
 constexpr int kFailureStyle = forms::style::OkOnly | forms::style::Exclamation;
-constexpr std::int32_t kRegSz = 1;
 constexpr std::int64_t kSecondsPerDay = 86400;
-
-std::string setting(const FileSource& source, const char* name) {
-    return toollib::gorslb().RegistryRead(toollib::HKEY_LOCAL_MACHINE, source.settingsKey, name, "");
-}
-
-std::string trustKey(const FileSource& source) {
-    return std::string(kBaseKey) + "\\Trust\\" + source.trustName;
-}
 
 // A whole non-negative decimal number; nullopt for anything else.
 std::optional<std::int64_t> decimal(const std::string& text) {
@@ -79,7 +70,7 @@ Outcome check(const FileSource& source, const std::string& remoteName, const std
     const std::int64_t seconds = **timestamp;
 
     if (role == FileRole::Index) {
-        const std::string maxAge = setting(source, "MaxAgeDays");
+        const std::string maxAge = settings::maxAgeDays(source.settingsKey);
         if (!maxAge.empty()) {
             const auto days = decimal(maxAge);
             if (!days || *days > std::numeric_limits<std::int64_t>::max() / kSecondsPerDay)
@@ -89,27 +80,26 @@ Outcome check(const FileSource& source, const std::string& remoteName, const std
         }
     }
 
-    auto& gorslb = toollib::gorslb();
-    const auto accepted = decimal(gorslb.RegistryRead(toollib::HKEY_LOCAL_MACHINE, trustKey(source), remoteName, ""));
+    const auto accepted = decimal(settings::acceptedSignatureTime(source.trustName, remoteName));
     if (accepted && seconds < *accepted)
         return {Verdict::Older,
                 "signed at " + std::to_string(seconds) + ", an accepted version at " + std::to_string(*accepted)};
-    gorslb.RegistryWrite(toollib::HKEY_LOCAL_MACHINE, trustKey(source), remoteName, std::to_string(seconds), kRegSz);
+    settings::writeAcceptedSignatureTime(source.trustName, remoteName, std::to_string(seconds));
     return {Verdict::Accepted, {}};
 }
 
 }  // namespace
 
 FileSource updateServerSource(const std::string& serverName) {
-    return {std::string(kBaseKey) + "\\Servers\\" + serverName, serverName};
+    return {settings::serverKey(serverName), serverName};
 }
 
 FileSource localServerSource() {
-    return {std::string(kBaseKey) + "\\LocalServer", "LocalServer"};
+    return {settings::localServerKey(), "LocalServer"};
 }
 
 bool signatureRequired(const FileSource& source) {
-    return !setting(source, "PublicKey").empty();
+    return !settings::publicKey(source.settingsKey).empty();
 }
 
 std::string signaturePathFor(const std::string& localPath) {
@@ -118,7 +108,7 @@ std::string signaturePathFor(const std::string& localPath) {
 
 bool verifyFetchedFile(const FileSource& source, const std::string& remoteName, const std::string& localPath,
                        const std::string& signaturePath, FileRole role) {
-    const std::string keyLine = setting(source, "PublicKey");
+    const std::string keyLine = settings::publicKey(source.settingsKey);
     if (keyLine.empty()) return true;
     const Outcome outcome = check(source, remoteName, localPath, signaturePath, role, keyLine);
     if (outcome.verdict == Verdict::Accepted) return true;

@@ -11,7 +11,6 @@
 #include "platform/prefix/Prefix.h"
 #include "quillon/install/InstallRun.h"
 #include "quillon/install/RunState.h"
-#include "quillon/install/ScriptPaths.h"
 #include "quillon/toollib/ToolLibrary.h"
 
 namespace quillon {
@@ -41,7 +40,8 @@ int appendToFile(const std::string& nativePath, const std::string& bytes) {
 
 void SetUpInstallLogFolder() {
     auto& state = sharedRunState();
-    state.InstallLogFolder = toollib::gorslb().SpecialFolder(kCommonFilesFolderCode, 0, 0) + "\\Orvane\\InstallLogs";
+    state.InstallLogFolder =
+        toollib::gorslb().SpecialFolder(toollib::kCommonFilesFolderCode, 0, 0) + "\\Orvane\\InstallLogs";
     toollib::gorsla().CreateFolder(state.InstallLogFolder);
 }
 

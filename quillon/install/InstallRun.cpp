@@ -7,6 +7,7 @@
 
 #include "platform/com/Conversion.h"
 #include "platform/forms/MessageBox.h"
+#include "quillon/ModMain.h"
 #include "quillon/install/ScriptCommands.h"
 #include "quillon/install/ScriptFile.h"
 #include "quillon/install/ScriptPaths.h"

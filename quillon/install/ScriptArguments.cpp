@@ -6,7 +6,7 @@
 #include "platform/com/Conversion.h"
 #include "platform/com/Error.h"
 #include "platform/support/TextCase.h"
-#include "quillon/install/ScriptPaths.h"
+#include "quillon/settings/RegistryLayout.h"
 #include "quillon/toollib/ToolLibrary.h"
 
 namespace quillon {
@@ -131,11 +131,11 @@ std::string expandVariables(std::string text, const VariableSources& sources) {
 std::string ExpandScriptVariables(const std::string& text, const std::string& productKey) {
     VariableSources sources;
     sources.expandLibraryPlaceholders = [](const std::string& t) { return toollib::gorslb().ExpandPlaceholders(t); };
-    sources.installTempFolder = [] { return toollib::gorslb().SpecialFolder(kInstallTempFolderCode, 0, 0); };
-    sources.favoritesFolder = [] { return toollib::gorslb().SpecialFolder(kFavoritesFolderCode, 0, 0); };
+    sources.installTempFolder = [] { return toollib::gorslb().SpecialFolder(toollib::kInstallTempFolderCode, 0, 0); };
+    sources.favoritesFolder = [] { return toollib::gorslb().SpecialFolder(toollib::kFavoritesFolderCode, 0, 0); };
     sources.productVariables = [&productKey] {
         auto lister = toollib::makeKeyLister();
-        lister->Open(toollib::HKEY_LOCAL_MACHINE, productVariablesKey(productKey), platform::com::False,
+        lister->Open(toollib::HKEY_LOCAL_MACHINE, settings::productVariablesKey(productKey), platform::com::False,
                      platform::com::True);
         std::vector<ProductVariable> variables;
         for (auto& item : lister->Values()->Items()) variables.push_back({item.Name, item.Data});

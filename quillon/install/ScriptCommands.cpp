@@ -16,8 +16,8 @@
 #include "platform/support/Wildcard.h"
 #include "quillon/install/InstallRun.h"
 #include "quillon/install/RunState.h"
-#include "quillon/install/ScriptPaths.h"
 #include "quillon/install/SharedFileCommands.h"
+#include "quillon/settings/RegistryLayout.h"
 #include "quillon/toollib/ToolLibrary.h"
 
 namespace quillon {
@@ -29,8 +29,6 @@ using platform::com::Boolean;
 namespace {
 
 constexpr const char* kMessageTitle = "Installationsmeldung";
-constexpr std::int32_t kRegistryString = 1;
-constexpr std::int32_t kShellDeleteToTrash = 80;  // allow undo, no confirmation
 
 // clang-format off
 constexpr std::array kCommands{
@@ -242,7 +240,7 @@ void DeleteCommand(const ScriptArguments& A, const std::string& productKey, bool
 void ShellDeleteCommand(const ScriptArguments& A, const std::string& productKey, bool&) {
     log("Shell deleting " + A[0] + "...", productKey);
     try {
-        toollib::gorslb().ShellDelete(A[0], kShellDeleteToTrash, 0);
+        toollib::gorslb().ShellDelete(A[0], toollib::kShellDeleteToTrash, 0);
     } catch (const std::exception& error) {
         log("...failed! Error: " + errorText(error), productKey);
     }
@@ -282,11 +280,7 @@ void MoveCommand(const ScriptArguments& A, const std::string& productKey, bool& 
 
 void SetVersionCommand(const ScriptArguments& A, const std::string& productKey, bool&) {
     log("Setting new version for " + productKey + "...", productKey);
-    auto& gorslb = toollib::gorslb();
-    const std::string key = productRegistryKey(productKey);
-    gorslb.RegistryWrite(toollib::HKEY_LOCAL_MACHINE, key, "VerMaj", A[0], kRegistryString);
-    gorslb.RegistryWrite(toollib::HKEY_LOCAL_MACHINE, key, "VerMin", A[1], kRegistryString);
-    gorslb.RegistryWrite(toollib::HKEY_LOCAL_MACHINE, key, "VerRev", A[2], kRegistryString);
+    settings::writeInstalledVersion(productKey, A[0], A[1], A[2]);
 }
 
 void WebLinkAddCommand(const ScriptArguments& A, const std::string& productKey, bool&) {

@@ -10,6 +10,7 @@
 #include "quillon/install/InstallRun.h"
 #include "quillon/install/RunState.h"
 #include "quillon/install/ScriptCommands.h"
+#include "quillon/settings/RegistryLayout.h"
 #include "quillon/toollib/ToolLibrary.h"
 
 namespace quillon {
@@ -19,11 +20,6 @@ namespace {
 namespace forms = platform::forms;
 using platform::com::False;
 using platform::com::True;
-
-constexpr std::int32_t kWindowsFolder = 36;
-constexpr std::int32_t kSystemFolder = 37;
-constexpr std::int32_t kRegistryString = 1;
-constexpr std::int32_t kShowNormal = 1;
 
 void log(const std::string& text, const std::string& productKey) {
     WriteInstallLog(text, productKey);
@@ -126,9 +122,7 @@ void UpdateDllCommand(const ScriptArguments& A, const std::string& productKey, b
         ExecuteScriptCommand("REGDLL", installed, productKey, CancelRequested);
     } else {
         log("File not installed yet -> registering will be queued until reboot", productKey);
-        auto& gorslb = toollib::gorslb();
-        gorslb.RegistryWrite(toollib::HKEY_LOCAL_MACHINE, kRunOnceKey, gorslb.UniqueName(),
-                             "regsvr32 /s " + quoted(installed), kRegistryString);
+        settings::writeRunOnce(toollib::gorslb().UniqueName(), "regsvr32 /s " + quoted(installed));
     }
 }
 
@@ -136,14 +130,15 @@ void RegDllCommand(const ScriptArguments& A, const std::string& productKey, bool
     const std::string arguments = "/s " + quoted(A[0]);
     log("Registering file " + A[0] + " silently...", productKey);
     auto& gorslb = toollib::gorslb();
-    (void)gorslb.ShellOpen("regsvr32", 0, "", arguments, "", kShowNormal);
-    (void)runProgram(gorslb.SpecialFolder(kSystemFolder, 0, 0) + "\\regsvr32.exe", arguments);
+    (void)gorslb.ShellOpen("regsvr32", 0, "", arguments, "", toollib::kShowNormal);
+    (void)runProgram(gorslb.SpecialFolder(toollib::kSystemFolderCode, 0, 0) + "\\regsvr32.exe", arguments);
 }
 
 void ImportRegCommand(const ScriptArguments& A, const std::string& productKey, bool& CancelRequested) {
     log("Importing registry file " + A[0] + "...", productKey);
     // No /s: the registry editor asks the user to confirm the import.
-    if (!runProgram(toollib::gorslb().SpecialFolder(kWindowsFolder, 0, 0) + "\\regedit.exe", quoted(A[0]))) {
+    if (!runProgram(toollib::gorslb().SpecialFolder(toollib::kWindowsFolderCode, 0, 0) + "\\regedit.exe",
+                    quoted(A[0]))) {
         log("...failed (showing message).", productKey);
         forms::messageBox("Eine Datei konnte nicht korrekt import werden. Bitte importieren Sie die Datei " +
                               quoted(A[0]) + " manuell in die Registrierung.",

@@ -14,9 +14,6 @@
 
 namespace quillon {
 
-// Where UPDATEDLL queues registrations for the next start (under HKEY_LOCAL_MACHINE).
-inline constexpr const char* kRunOnceKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
-
 // UPDATEDLL A1 installed shared file; A2 new file. Installs A2 when A1 is missing; otherwise
 // replaces A1 when A2 carries the higher version (or the user wants equal versions
 // reinstalled), at the next start when A1 is in use (RebootRequired is then set and the

@@ -13,10 +13,6 @@ namespace quillon {
 
 namespace fs = std::filesystem;
 
-namespace {
-constexpr std::int32_t kInstallTempFolder = 1003;
-}
-
 bool EmptyFolder(const std::string& folder) {
     const fs::path native = platform::prefix::toNative(folder);
     std::error_code error;
@@ -36,7 +32,7 @@ bool UnpackUpdate(const std::string& archivePath, velpack::IZIPFileEvents* event
     zip->put_ArchiveName(archivePath);
     zip->View();
     if (zip->get_ZipContents()->Count() == 0) return false;
-    const std::string folder = toollib::gorslb().SpecialFolder(kInstallTempFolder, 0, 0);
+    const std::string folder = toollib::gorslb().SpecialFolder(toollib::kInstallTempFolderCode, 0, 0);
     if (!EmptyFolder(folder)) return false;
     zip->Extract(folder, "", "");
     return true;

@@ -15,6 +15,7 @@
 #include "quillon/pages/PageLayout.h"
 #include "quillon/pages/UnpackUpdate.h"
 #include "quillon/pages/UpdateProgress.h"
+#include "quillon/settings/RegistryLayout.h"
 #include "quillon/toollib/ToolLibrary.h"
 
 namespace quillon {
@@ -23,10 +24,6 @@ namespace forms = platform::forms;
 using platform::com::False;
 
 namespace {
-const std::string kProducts = std::string(kBaseKey) + "\\Products\\";
-const std::string kLocalServer = std::string(kBaseKey) + "\\LocalServer";
-constexpr std::int32_t kInstallTempFolder = 1003;
-constexpr std::int32_t kShowNormal = 1;
 
 enum class UpdateKind { Archive, WebPage, Other };
 
@@ -45,10 +42,6 @@ UpdateKind kindOf(const std::string& updateType) {
 void showFailure(const char* text) {
     forms::messageBox(text, forms::style::OkOnly | forms::style::Exclamation, "Fehler");
 }
-
-void writeLastResult(const char* value) {
-    toollib::gorslb().RegistryWrite(toollib::HKEY_LOCAL_MACHINE, kBaseKey, "LastResult", value, 1);
-}
 }  // namespace
 
 frmDownloadProgress::frmDownloadProgress(ModMain& app)
@@ -65,13 +58,10 @@ frmDownloadProgress::frmDownloadProgress(ModMain& app)
 }
 
 void frmDownloadProgress::Form_Activate() {
-    auto& gorsla = toollib::gorsla();
     auto& gorslb = toollib::gorslb();
-    const std::string useLocal = gorslb.RegistryRead(toollib::HKEY_LOCAL_MACHINE, kLocalServer, "UseLocalServer", "0");
-    const bool localServer =
-        gorsla.TruthValue(platform::com::toBoolean(platform::com::leadingNumber(useLocal) != 0)) != False;
+    const bool localServer = settings::useLocalServer();
     const std::string tempFile = gorslb.TempFileName("Quillon");
-    writeLastResult("0");
+    settings::writeLastResult("0");
 
     auto progress = platform::com::make<UpdateProgress>(prgProgress);
     auto& rows = app_.foundUpdates().lsvUpdates;
@@ -93,7 +83,7 @@ void frmDownloadProgress::InstallUpdate(const FoundUpdate& update, bool localSer
     auto& gorsla = toollib::gorsla();
     auto& gorslb = toollib::gorslb();
     if (!localServer) {
-        lblUpdate.setText(gorslb.RegistryRead(toollib::HKEY_LOCAL_MACHINE, kProducts + update.ProductKey, "Title", ""));
+        lblUpdate.setText(settings::productTitleOrEmpty(update.ProductKey));
         forms::doEvents();
     }
     switch (kindOf(update.UpdateType)) {
@@ -124,10 +114,7 @@ bool frmDownloadProgress::FetchFromUpdateServer(const std::string& productKey, c
 
 bool frmDownloadProgress::FetchFromLocalServer(const std::string& archiveName, const std::string& tempFile) {
     auto& gorsla = toollib::gorsla();
-    auto& gorslb = toollib::gorslb();
-    const std::string server = gorslb.RegistryRead(toollib::HKEY_LOCAL_MACHINE, kLocalServer, "ServerName", "");
-    const std::string path = gorslb.RegistryRead(toollib::HKEY_LOCAL_MACHINE, kLocalServer, "ServerPath", "");
-    const std::string source = "\\\\" + server + "\\" + path + "\\" + archiveName;
+    const std::string source = settings::localServerFile(archiveName);
     gorsla.CopyFile(source, tempFile, platform::com::True);
     if (gorsla.FileExists(tempFile) == False) {
         showFailure("Update fehlgeschlagen: Lokaler Server lieferte keine g\xC3\xBCltige Datei.");
@@ -144,8 +131,8 @@ void frmDownloadProgress::UnpackAndInstall(const std::string& productKey, const 
         showFailure("Update fehlgeschlagen: Das Update konnte nicht entpackt werden.");
         return;
     }
-    RunInstallScript(toollib::gorslb().SpecialFolder(kInstallTempFolder, 0, 0), productKey);
-    writeLastResult("1");
+    RunInstallScript(toollib::gorslb().SpecialFolder(toollib::kInstallTempFolderCode, 0, 0), productKey);
+    settings::writeLastResult("1");
 }
 
 void frmDownloadProgress::OfferWebPage(const std::string& address) {
@@ -157,7 +144,7 @@ void frmDownloadProgress::OfferWebPage(const std::string& address) {
             "chten Sie diese URL \xC3\xB6"
             "ffnen?",
         forms::style::YesNo | forms::style::Question, "Update");
-    if (answer == forms::answer::Yes) toollib::gorslb().ShellOpen(address, 0, "", "", "", kShowNormal);
+    if (answer == forms::answer::Yes) toollib::gorslb().ShellOpen(address, 0, "", "", "", toollib::kShowNormal);
 }
 
 }  // namespace quillon

@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "quillon/pages/frmProductSelection.h"
 
-#include "platform/com/Conversion.h"
 #include "quillon/ModMain.h"
 #include "quillon/pages/PageLayout.h"
 #include "quillon/pages/frmSearchProgress.h"
+#include "quillon/settings/RegistryLayout.h"
 #include "quillon/toollib/ToolLibrary.h"
 
 namespace quillon {
@@ -57,25 +57,16 @@ void frmProductSelection::Form_Load() {
     app_.SetUpInstallLogFolder();
     if (app_.RunMode == RunInteractive) EnumerateProducts();
 
-    auto& gorslb = toollib::gorslb();
-    for (const std::string& key : app_.ProductKeys) {
-        std::string title = gorslb.RegistryRead(toollib::HKEY_LOCAL_MACHINE,
-                                                std::string(kBaseKey) + "\\Products\\" + key, "Title", "n/a");
-        lsvProducts.add(key, title);
-    }
+    for (const std::string& key : app_.ProductKeys) lsvProducts.add(key, settings::productTitle(key));
     cmdSelectAll.click();
 
-    std::string useLocal = gorslb.RegistryRead(toollib::HKEY_LOCAL_MACHINE, std::string(kBaseKey) + "\\LocalServer",
-                                               "UseLocalServer", "0");
-    platform::com::Boolean flag = platform::com::toBoolean(platform::com::leadingNumber(useLocal) != 0);
-    if (toollib::gorsla().TruthValue(flag)) lblUsingLocalUpdateServer.setVisible(true);
+    if (settings::useLocalServer()) lblUsingLocalUpdateServer.setVisible(true);
 }
 
 void frmProductSelection::EnumerateProducts() {
-    toollib::gorslb().CreateKey(toollib::HKEY_LOCAL_MACHINE, kBaseKey);
+    settings::createBaseKey();
     auto lister = toollib::makeKeyLister();
-    lister->Open(toollib::HKEY_LOCAL_MACHINE, std::string(kBaseKey) + "\\Products", platform::com::True,
-                 platform::com::False);
+    lister->Open(toollib::HKEY_LOCAL_MACHINE, settings::productsKey(), platform::com::True, platform::com::False);
     app_.ProductKeys.clear();
     for (const auto& subkey : lister->Subkeys()->Items()) app_.ProductKeys.push_back(subkey.Name);
 }

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "quillon/pages/frmSearchProgress.h"
 
-#include "platform/com/Conversion.h"
 #include "platform/forms/EventLoop.h"
 #include "platform/forms/MessageBox.h"
 #include "platform/prefix/Prefix.h"
@@ -14,6 +13,7 @@
 #include "quillon/pages/FrmFoundUpdates.h"
 #include "quillon/pages/PageLayout.h"
 #include "quillon/pages/frmProductSelection.h"
+#include "quillon/settings/RegistryLayout.h"
 #include "quillon/toollib/ToolLibrary.h"
 
 namespace quillon {
@@ -21,21 +21,6 @@ namespace quillon {
 namespace forms = platform::forms;
 
 namespace {
-const std::string kProducts = std::string(kBaseKey) + "\\Products\\";
-const std::string kLocalServer = std::string(kBaseKey) + "\\LocalServer";
-
-std::int32_t versionPart(const std::string& productKey, const char* value) {
-    return platform::com::textToLong(
-        toollib::gorslb().RegistryRead(toollib::HKEY_LOCAL_MACHINE, kProducts + productKey, value, "0"));
-}
-
-std::string localServerPath(const std::string& file) {
-    auto& gorslb = toollib::gorslb();
-    std::string server = gorslb.RegistryRead(toollib::HKEY_LOCAL_MACHINE, kLocalServer, "ServerName", "");
-    std::string path = gorslb.RegistryRead(toollib::HKEY_LOCAL_MACHINE, kLocalServer, "ServerPath", "");
-    return "\\\\" + server + "\\" + path + "\\" + file;
-}
-
 // Copies a descriptor of the local server onto the temporary file; false when none arrived.
 // One larger than a descriptor may be is not copied at all.
 bool fetchFromLocalServer(const std::string& source, const std::string& tempFile) {
@@ -59,11 +44,8 @@ frmSearchProgress::frmSearchProgress(ModMain& app)
 }
 
 void frmSearchProgress::Form_Activate() {
-    auto& gorsla = toollib::gorsla();
     auto& gorslb = toollib::gorslb();
-    std::string useLocal = gorslb.RegistryRead(toollib::HKEY_LOCAL_MACHINE, kLocalServer, "UseLocalServer", "0");
-    bool localServer = gorsla.TruthValue(platform::com::toBoolean(platform::com::leadingNumber(useLocal) != 0)) !=
-                       platform::com::False;
+    const bool localServer = settings::useLocalServer();
     const std::string tempFile = gorslb.TempFileName("Quillon");
 
     app_.FoundUpdates.clear();
@@ -82,15 +64,15 @@ void frmSearchProgress::Form_Activate() {
 
     hide();
     if (app_.FoundUpdates.empty()) {
-        gorslb.RegistryWrite(toollib::HKEY_LOCAL_MACHINE, kBaseKey, "LastResult", "0", 1);
+        settings::writeLastResult("0");
         found.unload();
         forms::messageBox("Keine Updates verf\xC3\xBCgbar.", forms::style::OkOnly | forms::style::Information,
                           kProgramTitle);
     } else {
         const FoundUpdate& first = app_.FoundUpdates.front();
-        gorslb.RegistryWrite(toollib::HKEY_LOCAL_MACHINE, kBaseKey, "LastResult", "1", 1);
-        gorslb.RegistryWrite(toollib::HKEY_LOCAL_MACHINE, kBaseKey, "LastT", first.UpdateType, 1);
-        gorslb.RegistryWrite(toollib::HKEY_LOCAL_MACHINE, kBaseKey, "LastD", first.UpdateData, 1);
+        settings::writeLastResult("1");
+        settings::writeLastType(first.UpdateType);
+        settings::writeLastData(first.UpdateData);
         if (app_.RunMode == RunSearchOnly) {
             const auto& row = found.lsvUpdates.item(1);
             forms::messageBox("Eine Aktualisierung f\xC3\xBCr \"" + row.text() + "\" ist verf\xC3\xBCgbar.\r\n\r\n" +
@@ -105,39 +87,34 @@ void frmSearchProgress::Form_Activate() {
 }
 
 void frmSearchProgress::SearchUpdateServer(const std::string& productKey, const std::string& tempFile) {
-    auto& gorslb = toollib::gorslb();
-    lblProduct.setText(gorslb.RegistryRead(toollib::HKEY_LOCAL_MACHINE, kProducts + productKey, "Title", ""));
+    lblProduct.setText(settings::productTitleOrEmpty(productKey));
     forms::doEvents();
-
-    std::string indexFile = gorslb.RegistryRead(toollib::HKEY_LOCAL_MACHINE, kProducts + productKey, "UpdateFile", "");
-    if (!DownloadFile(productKey, indexFile, tempFile, platform::TransferKind::Descriptor, nullptr, FileRole::Index))
-        return;
-    std::string description = ReadUpdateIndex(tempFile, versionPart(productKey, "VerMaj"),
-                                              versionPart(productKey, "VerMin"), versionPart(productKey, "VerRev"));
-    if (description.empty()) return;
-    if (!DownloadFile(productKey, description, tempFile, platform::TransferKind::Descriptor)) return;
-    ReadUpdateDescription(tempFile, productKey, app_.FoundUpdates, app_.foundUpdates().lsvUpdates);
+    // DownloadFile tells the user itself why a file did not arrive.
+    SearchProduct(productKey, tempFile, [&](const std::string& file, FileRole role) {
+        return DownloadFile(productKey, file, tempFile, platform::TransferKind::Descriptor, nullptr, role);
+    });
 }
 
 void frmSearchProgress::SearchLocalServer(const std::string& productKey, const std::string& rowText,
                                           const std::string& tempFile) {
-    auto failed = [&] {
-        forms::messageBox("Update fehlgeschlagen: Lokaler Server lieferte keine g\xC3\xBCltige Datei.",
-                          forms::style::OkOnly | forms::style::Exclamation, rowText + " - Fehler");
-    };
-    std::string indexFile =
-        toollib::gorslb().RegistryRead(toollib::HKEY_LOCAL_MACHINE, kProducts + productKey, "UpdateFile", "");
-    if (!fetchFromLocalServer(localServerPath(indexFile), tempFile)) return failed();
-    if (!verifyFetchedFile(localServerSource(), indexFile, tempFile, signaturePathFor(localServerPath(indexFile)),
-                           FileRole::Index))
-        return;
-    std::string description = ReadUpdateIndex(tempFile, versionPart(productKey, "VerMaj"),
-                                              versionPart(productKey, "VerMin"), versionPart(productKey, "VerRev"));
+    SearchProduct(productKey, tempFile, [&](const std::string& file, FileRole role) {
+        const std::string source = settings::localServerFile(file);
+        if (!fetchFromLocalServer(source, tempFile)) {
+            forms::messageBox("Update fehlgeschlagen: Lokaler Server lieferte keine g\xC3\xBCltige Datei.",
+                              forms::style::OkOnly | forms::style::Exclamation, rowText + " - Fehler");
+            return false;
+        }
+        return verifyFetchedFile(localServerSource(), file, tempFile, signaturePathFor(source), role);
+    });
+}
+
+void frmSearchProgress::SearchProduct(const std::string& productKey, const std::string& tempFile,
+                                      const DescriptorFetch& fetch) {
+    if (!fetch(settings::updateFile(productKey), FileRole::Index)) return;
+    const InstalledVersion installed = settings::installedVersion(productKey);
+    const std::string description = ReadUpdateIndex(tempFile, installed.major, installed.minor, installed.revision);
     if (description.empty()) return;
-    if (!fetchFromLocalServer(localServerPath(description), tempFile)) return failed();
-    if (!verifyFetchedFile(localServerSource(), description, tempFile, signaturePathFor(localServerPath(description)),
-                           FileRole::Description))
-        return;
+    if (!fetch(description, FileRole::Description)) return;
     ReadUpdateDescription(tempFile, productKey, app_.FoundUpdates, app_.foundUpdates().lsvUpdates);
 }
 

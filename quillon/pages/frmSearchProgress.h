@@ -5,9 +5,11 @@
 // Part of quillon/pages; depends on platform/forms, quillon/discovery and quillon/toollib.
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "platform/forms/Form.h"
+#include "quillon/discovery/SignedFetch.h"
 
 namespace quillon {
 
@@ -25,6 +27,14 @@ private:
     void Form_Activate();
     void SearchUpdateServer(const std::string& productKey, const std::string& tempFile);
     void SearchLocalServer(const std::string& productKey, const std::string& rowText, const std::string& tempFile);
+
+    // Brings one descriptor file of the product's server onto the temporary file, checked
+    // against its signature; false when it did not arrive or was refused (the user has been
+    // told why).
+    using DescriptorFetch = std::function<bool(const std::string& file, FileRole role)>;
+    // The steps both servers share: fetch the index, read it against the installed version,
+    // fetch the description it names, read that into the found updates.
+    void SearchProduct(const std::string& productKey, const std::string& tempFile, const DescriptorFetch& fetch);
 
     ModMain& app_;
 };

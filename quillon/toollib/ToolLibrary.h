@@ -12,8 +12,24 @@
 
 namespace quillon::toollib {
 
+// The numbers the libraries take, named once.
 // HKEY_LOCAL_MACHINE as the libraries take it, the only hive the wizard passes itself.
 inline constexpr std::int32_t HKEY_LOCAL_MACHINE = -2147483646;
+// RegistryWrite's type code for text, the only type the wizard writes.
+inline constexpr std::int32_t REG_SZ = 1;
+// SpecialFolder's folder codes.
+inline constexpr std::int32_t kFavoritesFolderCode = 6;
+inline constexpr std::int32_t kWindowsFolderCode = 36;
+inline constexpr std::int32_t kSystemFolderCode = 37;
+inline constexpr std::int32_t kCommonFilesFolderCode = 43;
+inline constexpr std::int32_t kInstallTempFolderCode = 1003;
+// ShellOpen's show command for a normal window.
+inline constexpr std::int32_t kShowNormal = 1;
+// ShellDelete's flags: allow undo, no confirmation.
+inline constexpr std::int32_t kShellDeleteToTrash = 80;
+// The Internet client's access type (direct, no proxy) and service (FTP).
+inline constexpr std::int32_t kDirectAccess = 1;
+inline constexpr std::int32_t kServiceFtp = 1;
 
 // The global objects. The first call makes the object; a creation error
 // (platform::com::Error, 429 when the library is missing or unregistered) propagates, and

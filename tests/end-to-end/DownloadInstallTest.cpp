@@ -46,7 +46,7 @@ protected:
         return readFile(prefix / ("drive_c/Program Files/Orvane/" + product + "/app.txt"));
     }
     std::string version(const std::string& product) {
-        const std::string key = std::string(quillon::kBaseKey) + "\\Products\\" + product;
+        const std::string key = std::string(quillon::settings::kBaseKey) + "\\Products\\" + product;
         return get(key, "VerMaj") + "." + get(key, "VerMin") + "." + get(key, "VerRev");
     }
     bool temporaryFileLeft() {
@@ -130,7 +130,7 @@ TEST_F(DownloadPage, AnUpdateThatCannotBeHadIsReportedAndNothingIsInstalled) {
         if (*c.archive) writeFile(archive, c.archive);
         if (c.ftp) {
             ftpProduct("Office", "Orvane Office", "2.3.7");
-            set(std::string(quillon::kBaseKey) + "\\LocalServer", "UseLocalServer", "0");
+            set(std::string(quillon::settings::kBaseKey) + "\\LocalServer", "UseLocalServer", "0");
         } else {
             registerProduct({"Office", "Orvane Office", "", "office.idx", "2.3.7"});
             useLocalServer("fileserver", "updates");

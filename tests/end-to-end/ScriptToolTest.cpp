@@ -8,6 +8,7 @@
 
 #include "platform/registry/RegistryStore.h"
 #include "quillon/ModMain.h"
+#include "quillon/settings/RegistryLayout.h"
 #include "tests/support/Programs.h"
 #include "tests/support/TestPrefix.h"
 
@@ -85,8 +86,8 @@ TEST_F(ScriptTool, RunCancelledOrWithoutScript) {
 
 TEST_F(ScriptTool, CheckReportsEachFindingWithItsLineNumber) {
     auto& store = reg::RegistryStore::forPrefix();
-    store.setValue(reg::Hive::LocalMachine, std::string(quillon::kBaseKey) + "\\Products\\Office\\Vars", "Dir",
-                   reg::Value::string("C:\\Prog"));
+    store.setValue(reg::Hive::LocalMachine, std::string(quillon::settings::kBaseKey) + "\\Products\\Office\\Vars",
+                   "Dir", reg::Value::string("C:\\Prog"));
     write(folder / "a.inf",
           "Bemerkung zum Update\r\n"
           " COPY a;b\r\n"

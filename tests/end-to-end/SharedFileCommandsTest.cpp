@@ -14,6 +14,7 @@
 
 #include "platform/registry/RegistryStore.h"
 #include "quillon/install/SharedFileCommands.h"
+#include "quillon/settings/RegistryLayout.h"
 #include "tests/apatch/PatchData.h"
 #include "tests/support/Programs.h"
 #include "tests/support/TestPrefix.h"
@@ -68,7 +69,7 @@ struct Scene {
     }
     static std::vector<reg::NamedValue> runOnceValues() {
         reg::RegistryStore::resetPrefixStore();
-        return reg::RegistryStore::forPrefix().values(reg::Hive::LocalMachine, quillon::kRunOnceKey);
+        return reg::RegistryStore::forPrefix().values(reg::Hive::LocalMachine, quillon::settings::kRunOnceKey);
     }
 };
 

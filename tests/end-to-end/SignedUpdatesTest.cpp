@@ -18,8 +18,8 @@ namespace fs = std::filesystem;
 using namespace wizard_tests;
 using testing_support::SigningKey;
 
-const std::string kServerKey = std::string(quillon::kBaseKey) + "\\Servers\\S";
-const std::string kTrustKey = std::string(quillon::kBaseKey) + "\\Trust\\S";
+const std::string kServerKey = std::string(quillon::settings::kBaseKey) + "\\Servers\\S";
+const std::string kTrustKey = std::string(quillon::settings::kBaseKey) + "\\Trust\\S";
 const std::string kFound = "Eine Aktualisierung f\xC3\xBCr \"Orvane Office\" ist verf\xC3\xBCgbar.";
 
 std::string notSigned(const std::string& file) {
@@ -138,7 +138,7 @@ TEST_F(SignedUpdates, TheLocalServerChecksItsOwnKeyAndKeepsItsOwnRecords) {
     testing_support::signFile(maker, share / "index.idx", stamp(now));
     registerProduct({"Draw", "Orvane Draw", "", "index.idx", "3.0.0"});
     useLocalServer("fileserver", "updates");
-    set(std::string(quillon::kBaseKey) + "\\LocalServer", "PublicKey", maker.keyLine);
+    set(std::string(quillon::settings::kBaseKey) + "\\LocalServer", "PublicKey", maker.keyLine);
 
     auto unsignedDescription = quillon({"s", "Draw"});
     EXPECT_NE(unsignedDescription.out.find(notSigned("draw.sl")), std::string::npos) << unsignedDescription.out;
@@ -153,7 +153,7 @@ TEST_F(SignedUpdates, TheLocalServerChecksItsOwnKeyAndKeepsItsOwnRecords) {
     testing_support::signFile(maker, share / "draw.sl", stamp(now));
     auto signedRun = quillon({"s", "Draw"});
     EXPECT_NE(signedRun.out.find("Neue Version 3.1"), std::string::npos) << signedRun.out;
-    const std::string trust = std::string(quillon::kBaseKey) + "\\Trust\\LocalServer";
+    const std::string trust = std::string(quillon::settings::kBaseKey) + "\\Trust\\LocalServer";
     EXPECT_EQ(get(trust, "index.idx"), std::to_string(now));
     EXPECT_EQ(get(trust, "draw.sl"), std::to_string(now));
 }

@@ -13,6 +13,7 @@
 
 #include "platform/registry/RegistryStore.h"
 #include "quillon/ModMain.h"
+#include "quillon/settings/RegistryLayout.h"
 #include "tests/support/FtpServer.h"
 #include "tests/support/Programs.h"
 #include "tests/support/TestPrefix.h"
@@ -44,12 +45,12 @@ protected:
         return platform::registry::RegistryStore::forPrefix().readText(platform::registry::Hive::LocalMachine, key,
                                                                        name, "<missing>");
     }
-    std::string get(const char* name) { return get(quillon::kBaseKey, name); }
+    std::string get(const char* name) { return get(quillon::settings::kBaseKey, name); }
     void set(const std::string& key, const std::string& name, const std::string& value) {
         platform::registry::RegistryStore::forPrefix().setValue(platform::registry::Hive::LocalMachine, key, name,
                                                                 platform::registry::Value::string(value));
     }
-    void set(const char* name, const std::string& value) { set(quillon::kBaseKey, name, value); }
+    void set(const char* name, const std::string& value) { set(quillon::settings::kBaseKey, name, value); }
     // The FTP server "S" (user anna), which serves serverRoot/updates, and a product on it.
     void ftpProduct(const std::string& key, const std::string& title, const std::string& version,
                     const std::string& updateFile = "index.idx") {

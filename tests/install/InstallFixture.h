@@ -16,7 +16,7 @@
 #include "platform/registry/RegistryStore.h"
 #include "quillon/install/InstallRun.h"
 #include "quillon/install/RunState.h"
-#include "quillon/install/ScriptPaths.h"
+#include "quillon/settings/RegistryLayout.h"
 #include "quillon/toollib/ToolLibrary.h"
 #include "tests/support/TestHost.h"
 #include "tests/support/TestPrefix.h"
@@ -52,7 +52,7 @@ protected:
     }
     static reg::RegistryStore& store() { return reg::RegistryStore::forPrefix(); }
     static void setVariable(const std::string& product, const std::string& name, const std::string& data) {
-        store().setValue(reg::Hive::LocalMachine, quillon::productVariablesKey(product), name,
+        store().setValue(reg::Hive::LocalMachine, quillon::settings::productVariablesKey(product), name,
                          reg::Value::string(data));
     }
 

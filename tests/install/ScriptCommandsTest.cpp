@@ -7,6 +7,7 @@
 
 #include "platform/forms/MessageBox.h"
 #include "quillon/install/ScriptCommands.h"
+#include "quillon/settings/RegistryLayout.h"
 #include "tests/install/InstallFixture.h"
 
 namespace install_tests {
@@ -267,7 +268,7 @@ TEST_P(ScriptLines, GiveTheirLogLinesAndEffects) {
 
     run(c.script);
 
-    const std::string temp = quillon::toollib::gorslb().SpecialFolder(quillon::kInstallTempFolderCode, 0, 0);
+    const std::string temp = quillon::toollib::gorslb().SpecialFolder(quillon::toollib::kInstallTempFolderCode, 0, 0);
     std::vector<std::string> expected;
     for (const auto& line : c.log) expected.push_back(quillon::replaceAll(line, "<temp>", temp));
     EXPECT_EQ(runLines(), expected);
@@ -294,7 +295,7 @@ TEST_F(InstallTest, CopyAndMoveLeaveNoSetAsideFilesBehind) {
 
 TEST_F(InstallTest, SetVersionWritesTheThreeStringsAndRebootIsRaised) {
     run("SETVER 2;10;0003\r\nREQUIREREBOOT");
-    const std::string key = quillon::productRegistryKey("Office");
+    const std::string key = quillon::settings::productKey("Office");
     EXPECT_EQ(store().readText(reg::Hive::LocalMachine, key, "VerMaj", "-"), "2");
     EXPECT_EQ(store().readText(reg::Hive::LocalMachine, key, "VerMin", "-"), "10");
     EXPECT_EQ(store().readText(reg::Hive::LocalMachine, key, "VerRev", "-"), "0003");

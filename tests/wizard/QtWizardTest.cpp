@@ -164,7 +164,7 @@ TEST_F(WizardOnQt, GoesThroughAllFourPagesAndInstallsTheTickedUpdate) {
     EXPECT_TRUE(platform::forms::loadedForms().empty());
     EXPECT_EQ(readFile(prefix / "drive_c/Program Files/Orvane/Reports/app.txt"), std::string(200000, 'r'));
     EXPECT_EQ(get(productKey("A"), "VerMin"), "1");
-    EXPECT_EQ(get(quillon::kBaseKey, "LastResult"), "1");
+    EXPECT_EQ(get(quillon::settings::kBaseKey, "LastResult"), "1");
     std::error_code ec;
     std::filesystem::remove_all(root, ec);
 }

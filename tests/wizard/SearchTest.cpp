@@ -178,10 +178,11 @@ TEST_F(Discovery, DownloadFileTakesThePortAndDirectoryDefaults) {
     for (auto [value, port] : ports) {
         registerServer({"S", "127.0.0.1", "", "", "anna", "geheim"});
         if (*value)
-            store().setValue(reg::Hive::LocalMachine, std::string(quillon::kBaseKey) + "\\Servers\\S", "Port",
+            store().setValue(reg::Hive::LocalMachine, std::string(quillon::settings::kBaseKey) + "\\Servers\\S", "Port",
                              reg::Value::string(value));
         else
-            store().deleteValue(reg::Hive::LocalMachine, std::string(quillon::kBaseKey) + "\\Servers\\S", "Port");
+            store().deleteValue(reg::Hive::LocalMachine, std::string(quillon::settings::kBaseKey) + "\\Servers\\S",
+                                "Port");
         TestHost boxes;
         EXPECT_FALSE(quillon::DownloadFile("P", "index.txt", "C:\\windows\\temp\\a.tmp", kDescriptor));
         auto connect = testing_support::recordedCalls(callLog, "Gorsld.Connect").back();
@@ -225,9 +226,9 @@ TEST_F(Discovery, SearchListsEveryFoundUpdateInProductOrder) {
     });
     run("");
     EXPECT_TRUE(host.messageBoxes().empty());
-    EXPECT_EQ(get(quillon::kBaseKey, "LastResult"), "1");
-    EXPECT_EQ(get(quillon::kBaseKey, "LastT"), "1");
-    EXPECT_EQ(get(quillon::kBaseKey, "LastD"), "a-update.zip");
+    EXPECT_EQ(get(quillon::settings::kBaseKey, "LastResult"), "1");
+    EXPECT_EQ(get(quillon::settings::kBaseKey, "LastT"), "1");
+    EXPECT_EQ(get(quillon::settings::kBaseKey, "LastD"), "a-update.zip");
     EXPECT_TRUE(platform::forms::loadedForms().empty());
     // The one temporary file is gone.
     for (const auto& entry : fs::directory_iterator(platform::prefix::toNative("C:\\windows\\temp")))
@@ -247,8 +248,8 @@ TEST_F(Discovery, SearchOnlyRunReportsTheFirstUpdateAndShowsNoPage) {
               "gbar.\r\n\r\nBeschreibung:\r\nBehebt Fehler");
     EXPECT_EQ(host.messageBoxes()[0].style, 64);
     for (const auto& shown : host.shownForms()) EXPECT_NE(shown.form, "FrmFoundUpdates");
-    EXPECT_EQ(get(quillon::kBaseKey, "LastResult"), "1");
-    EXPECT_EQ(get(quillon::kBaseKey, "LastD"), "a.zip");
+    EXPECT_EQ(get(quillon::settings::kBaseKey, "LastResult"), "1");
+    EXPECT_EQ(get(quillon::settings::kBaseKey, "LastD"), "a.zip");
 }
 
 TEST_F(Discovery, LocalServerReportsAMissingDescriptionUnderTheRowsTitle) {
@@ -331,13 +332,14 @@ TEST_F(Discovery, CancelOnTheFoundUpdatesPageInstallsNothingAndWritesNothingMore
     std::string before;
     host.whenShown("frmProductSelection", [](forms::Form& page) { TestHost::click(page, "cmdContinue"); });
     host.whenShown("FrmFoundUpdates", [&](forms::Form& page) {
-        before =
-            get(quillon::kBaseKey, "LastResult") + get(quillon::kBaseKey, "LastT") + get(quillon::kBaseKey, "LastD");
+        before = get(quillon::settings::kBaseKey, "LastResult") + get(quillon::settings::kBaseKey, "LastT") +
+                 get(quillon::settings::kBaseKey, "LastD");
         TestHost::click(page, "cmdCancel");
     });
     run("");
     EXPECT_EQ(before, "11a.zip");
-    EXPECT_EQ(get(quillon::kBaseKey, "LastResult") + get(quillon::kBaseKey, "LastT") + get(quillon::kBaseKey, "LastD"),
+    EXPECT_EQ(get(quillon::settings::kBaseKey, "LastResult") + get(quillon::settings::kBaseKey, "LastT") +
+                  get(quillon::settings::kBaseKey, "LastD"),
               before);
     for (const auto& shown : host.shownForms()) EXPECT_NE(shown.form, "frmDownloadProgress");
 }

@@ -151,7 +151,7 @@ TEST_F(WizardTest, ProductPageListsEveryProductTickedInTheRegistrysOrder) {
 }
 
 TEST_F(WizardTest, LocalServerLabelShowsForNonZeroNumbersOnly) {
-    const std::string localServer = std::string(quillon::kBaseKey) + "\\LocalServer";
+    const std::string localServer = std::string(quillon::settings::kBaseKey) + "\\LocalServer";
     const std::pair<std::optional<std::string>, bool> cases[] = {
         {"1", true}, {"2", true}, {"1abc", true}, {"0", false}, {"abc", false}, {std::nullopt, false},
     };
@@ -171,7 +171,7 @@ TEST_F(WizardTest, LocalServerLabelShowsForNonZeroNumbersOnly) {
 TEST_F(WizardTest, ClearAllThenContinueSearchesNothing) {
     addProduct("P1", "Produkt 1");
     addProduct("P2", "Produkt 2");
-    set(std::string(quillon::kBaseKey), "LastResult", "1");
+    set(std::string(quillon::settings::kBaseKey), "LastResult", "1");
     host.whenShown("frmProductSelection", [](forms::Form& page) {
         TestHost::click(page, "cmdClearAll");
         TestHost::click(page, "cmdContinue");
@@ -193,7 +193,7 @@ TEST_F(WizardTest, ClearAllThenContinueSearchesNothing) {
               "gbar.");
     EXPECT_EQ(host.messageBoxes()[0].style, 64);
     EXPECT_EQ(host.messageBoxes()[0].title, "Quillon");
-    EXPECT_EQ(get(quillon::kBaseKey, "LastResult"), "0");
+    EXPECT_EQ(get(quillon::settings::kBaseKey, "LastResult"), "0");
     for (const auto& shown : host.shownForms()) EXPECT_NE(shown.form, "FrmFoundUpdates");
     EXPECT_FALSE(wizard->productSelection().loaded());
 }

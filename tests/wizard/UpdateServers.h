@@ -15,6 +15,7 @@
 
 #include "platform/registry/RegistryStore.h"
 #include "quillon/ModMain.h"
+#include "quillon/settings/RegistryLayout.h"
 #include "tests/support/Programs.h"
 #include "tests/support/TestPrefix.h"
 
@@ -67,7 +68,7 @@ struct ServerEntry {
 inline void registerServer(const ServerEntry& server) {
     namespace reg = platform::registry;
     auto& store = reg::RegistryStore::forPrefix();
-    const std::string key = std::string(quillon::kBaseKey) + "\\Servers\\" + server.name;
+    const std::string key = std::string(quillon::settings::kBaseKey) + "\\Servers\\" + server.name;
     store.createKey(reg::Hive::LocalMachine, key);
     auto set = [&](const char* name, const std::string& value) {
         if (!value.empty()) store.setValue(reg::Hive::LocalMachine, key, name, reg::Value::string(value));
@@ -90,7 +91,7 @@ struct ProductEntry {
 inline void registerProduct(const ProductEntry& product) {
     namespace reg = platform::registry;
     auto& store = reg::RegistryStore::forPrefix();
-    const std::string key = std::string(quillon::kBaseKey) + "\\Products\\" + product.key;
+    const std::string key = std::string(quillon::settings::kBaseKey) + "\\Products\\" + product.key;
     store.createKey(reg::Hive::LocalMachine, key);
     auto set = [&](const char* name, const std::string& value) {
         store.setValue(reg::Hive::LocalMachine, key, name, reg::Value::string(value));
@@ -108,7 +109,7 @@ inline void registerProduct(const ProductEntry& product) {
 inline void useLocalServer(const std::string& serverName, const std::string& serverPath) {
     namespace reg = platform::registry;
     auto& store = reg::RegistryStore::forPrefix();
-    const std::string key = std::string(quillon::kBaseKey) + "\\LocalServer";
+    const std::string key = std::string(quillon::settings::kBaseKey) + "\\LocalServer";
     store.setValue(reg::Hive::LocalMachine, key, "UseLocalServer", reg::Value::string("1"));
     store.setValue(reg::Hive::LocalMachine, key, "ServerName", reg::Value::string(serverName));
     store.setValue(reg::Hive::LocalMachine, key, "ServerPath", reg::Value::string(serverPath));

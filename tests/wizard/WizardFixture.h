@@ -12,6 +12,7 @@
 #include "platform/forms/Program.h"
 #include "platform/registry/RegistryStore.h"
 #include "quillon/ModMain.h"
+#include "quillon/settings/RegistryLayout.h"
 #include "quillon/toollib/ToolLibrary.h"
 #include "tests/support/TestHost.h"
 #include "tests/support/TestPrefix.h"
@@ -26,7 +27,7 @@ protected:
     ~WizardTest() override { quillon::toollib::releaseGlobalObjects(); }
 
     static std::string productKey(const std::string& product) {
-        return std::string(quillon::kBaseKey) + "\\Products\\" + product;
+        return std::string(quillon::settings::kBaseKey) + "\\Products\\" + product;
     }
     static reg::RegistryStore& store() { return reg::RegistryStore::forPrefix(); }
     void set(const std::string& key, const std::string& name, const std::string& value) {

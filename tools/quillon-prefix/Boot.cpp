@@ -12,13 +12,13 @@
 #include "platform/prefix/Prefix.h"
 #include "platform/registry/RegistryStore.h"
 #include "platform/support/VisibleText.h"
+#include "quillon/settings/RegistryLayout.h"
 
 namespace tools {
 
 namespace {
 namespace reg = platform::registry;
 constexpr const char* kSource = "quillon-prefix boot";
-constexpr const char* kRunOnceKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
 
 bool replaceFiles() {
     bool allDone = true;
@@ -42,10 +42,10 @@ bool replaceFiles() {
 bool runOnceCommands() {
     auto& store = reg::RegistryStore::forPrefix();
     bool allDone = true;
-    for (const auto& value : store.values(reg::Hive::LocalMachine, kRunOnceKey)) {
+    for (const auto& value : store.values(reg::Hive::LocalMachine, quillon::settings::kRunOnceKey)) {
         const std::string command = value.value.asString();
         const bool deleteAfter = !value.name.empty() && value.name[0] == '!';
-        if (!deleteAfter) store.deleteValue(reg::Hive::LocalMachine, kRunOnceKey, value.name);
+        if (!deleteAfter) store.deleteValue(reg::Hive::LocalMachine, quillon::settings::kRunOnceKey, value.name);
         auto program = resolveRunOnceCommand(command);
         std::optional<int> status;
         if (program) status = gorsl::runAndWait(program->program, program->arguments);
@@ -58,7 +58,7 @@ bool runOnceCommands() {
             allDone = false;
             continue;
         }
-        if (deleteAfter) store.deleteValue(reg::Hive::LocalMachine, kRunOnceKey, value.name);
+        if (deleteAfter) store.deleteValue(reg::Hive::LocalMachine, quillon::settings::kRunOnceKey, value.name);
         std::printf("ran: %s\n", platform::visibleText(command).c_str());
     }
     return allDone;

@@ -15,6 +15,7 @@
 #include "platform/support/ProgramLocation.h"
 #include "platform/support/StandardOptions.h"
 #include "platform/support/VisibleText.h"
+#include "quillon/settings/RegistryLayout.h"
 #include "tools/common/Spawn.h"
 #include "tools/quillon-prefix/Boot.h"
 
@@ -23,7 +24,6 @@ namespace prefix = platform::prefix;
 namespace reg = platform::registry;
 
 namespace {
-constexpr const char* kBaseKey = "Software\\Orvane\\Software Updates";
 constexpr const char* kServerLibraries[] = {"Gorsla.so", "Gorslb.so", "Gorsld.so", "Velpack.so"};
 
 constexpr const char* kUsage =
@@ -60,7 +60,7 @@ int init(const fs::path& dir) {
         auto store = reg::RegistryStore::open(prefix::registryPath());
         if (!store) return fail(store.error());
         try {
-            store->createKey(reg::Hive::LocalMachine, kBaseKey);
+            store->createKey(reg::Hive::LocalMachine, quillon::settings::kBaseKey);
         } catch (const reg::StoreError& e) {
             return fail(e.what());
         }

@@ -8,7 +8,7 @@
 #include "quillon/install/ScriptArguments.h"
 #include "quillon/install/ScriptCommands.h"
 #include "quillon/install/ScriptFile.h"
-#include "quillon/install/ScriptPaths.h"
+#include "quillon/settings/RegistryLayout.h"
 #include "quillon/toollib/ToolLibrary.h"
 
 namespace quillon_script {
@@ -94,8 +94,8 @@ std::vector<std::string> checkScript(std::string_view bytes, const std::optional
 KnownVariable productVariables(const std::string& productKey) {
     std::set<std::string> names = {"installtemp", "InstallTemp", "WL"};
     auto lister = quillon::toollib::makeKeyLister();
-    lister->Open(quillon::toollib::HKEY_LOCAL_MACHINE, quillon::productVariablesKey(productKey), platform::com::False,
-                 platform::com::True);
+    lister->Open(quillon::toollib::HKEY_LOCAL_MACHINE, quillon::settings::productVariablesKey(productKey),
+                 platform::com::False, platform::com::True);
     for (const auto& item : lister->Values()->Items()) {
         std::string name(platform::trimBlanks(item.Name));
         if (name.empty()) continue;

@@ -13,10 +13,10 @@
 
 #include "platform/prefix/Prefix.h"
 #include "platform/support/StandardOptions.h"
+#include "quillon/ModMain.h"
 #include "quillon/install/InstallRun.h"
 #include "quillon/install/RunState.h"
 #include "quillon/install/ScriptFile.h"
-#include "quillon/install/ScriptPaths.h"
 #include "quillon/toollib/ToolLibrary.h"
 #include "tools/common/Report.h"
 #include "tools/quillon-script/ScriptCheck.h"
@@ -94,7 +94,7 @@ int check(const std::vector<std::string>& args) {
 // The work of `run`, inside the chosen forms host.
 int run(const fs::path& folder, const std::string& productKey) {
     auto& gorslb = quillon::toollib::gorslb();
-    const std::string installTemp = gorslb.SpecialFolder(quillon::kInstallTempFolderCode, 0, 0);
+    const std::string installTemp = gorslb.SpecialFolder(quillon::toollib::kInstallTempFolderCode, 0, 0);
     std::error_code error;
     // Links are copied as links, so nothing outside FOLDER is read through them.
     fs::copy(folder, platform::prefix::toNative(installTemp),
