@@ -87,8 +87,7 @@ protected:
         int error = 0;
         zip_t* zip = zip_open(archive.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &error);
         ASSERT_NE(zip, nullptr);
-        for (const char* name : entries)
-            zip_file_add(zip, name, zip_source_buffer(zip, name, std::strlen(name), 0), 0);
+        for (const char* name : entries) zip_file_add(zip, name, zip_source_buffer(zip, name, std::strlen(name), 0), 0);
         ASSERT_EQ(zip_close(zip), 0);
     }
 
