@@ -235,9 +235,16 @@ struct IRegistryKeyLister : Unknown {
 };
 
 // Gorsld's Internet client, used in the order Open, Connect, ChangeDirectory, GetFile,
-// LastErrorText, Close. One client holds one FTP control connection, reused by its calls.
+// LastErrorText, Close. One client holds one connection to one server, reused by its calls.
 // Limits: QUILLON_FTP_CONNECT_TIMEOUT seconds (30) for the connection and each server reply,
 // and the transfer bounds of platform/support/TransferBounds.h for every GetFile.
+//
+// Connect's services, with its `flags`: FTP, FTP with kConnectSecure (explicit TLS: AUTH TLS,
+// the data connections protected too; a server without TLS fails the connect), and HTTP with
+// kConnectSecure (HTTPS; plain HTTP is not offered). Certificates are always verified.
+inline constexpr std::int32_t kServiceFtp = 1;
+inline constexpr std::int32_t kServiceHttp = 3;
+inline constexpr std::int32_t kConnectSecure = 0x00800000;
 //
 // GetFile's `flags`: bit 1 transfers as text (else binary); kTransferDescriptor marks the file
 // as a descriptor (size and deadline bounds), without it the file counts as an archive (free
@@ -249,13 +256,15 @@ struct IInternetClient : Unknown {
     // proxy, whatever the environment says), 3 through `proxy`, 0 as the environment says.
     virtual Boolean Open(const std::string& agent, std::int32_t accessType, const std::string& proxy,
                          std::int32_t reserved) = 0;
-    // Service 1 (FTP) only. Logs on to host:port (port 0 means 21) with the user name and
-    // password (an empty user name logs on anonymously). True when logged on; the current
-    // directory is then the logon directory.
+    // Logs on to host:port with the user name and password: FTP (port 0 means 21; an empty
+    // user name logs on anonymously) or HTTPS (port 0 means 443; the user name and password
+    // as basic authentication when a user name is given), see the services above. True when
+    // logged on; the current directory is then the logon directory (HTTPS: the root).
     virtual Boolean Connect(std::int32_t service, const std::string& host, std::int32_t port,
                             const std::string& userName, const std::string& password, std::int32_t reserved1,
                             std::int32_t reserved2) = 0;
-    // Changes the current directory; True when the server has the directory. Backslashes
+    // Changes the current directory; True when the server has the directory (HTTPS has no
+    // directories to ask for: always True, a wrong one shows at GetFile). Backslashes
     // count as slashes and repeated separators as one; a relative path starts from the
     // current directory. On failure the current directory stays.
     virtual Boolean ChangeDirectory(const std::string& path) = 0;
@@ -264,6 +273,7 @@ struct IInternetClient : Unknown {
     // untouched. The file arrives under a temporary name beside the local path and is renamed
     // into place only when the whole transfer succeeded, so a failed call leaves no partial
     // file. `flags` as above. A transfer beyond its bounds fails like any other, leaving no file.
+    // An archive whose transfer broke off is resumed where it stopped, up to three times.
     virtual Boolean GetFile(const std::string& remotePath, const std::string& localPath, Boolean failIfExists,
                             std::int32_t reserved1, std::int32_t flags, std::int32_t reserved2) = 0;
     // The message of the last failure of this client (libcurl's own text, with the server's
@@ -271,6 +281,10 @@ struct IInternetClient : Unknown {
     virtual std::string LastErrorText() = 0;
     // Ends the FTP session (QUIT) and closes the connection; nothing when not connected.
     virtual void Close() = 0;
+    // The certificate authorities (a PEM file; a path as the registry gives it, Windows-style
+    // through the prefix or POSIX absolute) that the TLS servers of later connects are
+    // verified against instead of the system's store; an empty path: the system's store.
+    virtual void TrustCertificateAuthorities(const std::string& caFile) = 0;
 };
 
 // The Internet client's events; the client is an event source (platform::com::IEventSource).

@@ -45,6 +45,11 @@ FtpServer::FtpServer(FtpServerOptions options) : folder_(makeTempDirectory("quil
     if (options.anonymous == Anonymous::On) args.push_back("--anonymous");
     if (!options.endless.empty()) args.insert(args.end(), {"--endless", options.endless});
     if (options.rate > 0) args.insert(args.end(), {"--rate", std::to_string(options.rate)});
+    args.insert(args.end(), {"--protocol", options.protocol == ServerProtocol::Ftps    ? "ftps"
+                                           : options.protocol == ServerProtocol::Https ? "https"
+                                                                                       : "ftp"});
+    if (!options.certificate.empty()) args.insert(args.end(), {"--certificate", options.certificate.string()});
+    if (options.cutAfter > 0) args.insert(args.end(), {"--cut", std::to_string(options.cutAfter)});
     args.insert(args.end(), {"--mode", options.mode == FtpMode::Silent  ? "silent"
                                        : options.mode == FtpMode::Stall ? "stall"
                                                                         : "normal"});
@@ -83,7 +88,7 @@ FtpServer::FtpServer(FtpServerOptions options) : folder_(makeTempDirectory("quil
         text << err.rdbuf();
         std::error_code ignored;
         fs::remove_all(folder_, ignored);
-        throw std::runtime_error("FTP server did not start: " + received + text.str());
+        throw std::runtime_error("update server did not start: " + received + text.str());
     }
     port_ = std::stoi(received.substr(5));
 }

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: Apache-2.0
-// A real FTP server for tests: tests/support/ftp_server.py (pyftpdlib, started with Debian's
-// /usr/bin/python3) on a free loopback port, serving a folder to the users it is given.
-// The destructor stops it and reaps it.
+// A real update server for tests: tests/support/ftp_server.py (pyftpdlib, or Python's HTTP
+// server for HTTPS, started with Debian's /usr/bin/python3) on a free loopback port, serving a
+// folder to the users it is given over FTP, FTP with explicit TLS or HTTPS. The destructor
+// stops it and reaps it.
 #pragma once
 
 #include <sys/types.h>
@@ -19,6 +20,12 @@ struct FtpUser {
 
 enum class Anonymous { Off, On };
 
+enum class ServerProtocol {
+    Ftp,
+    Ftps,   // AUTH TLS required before logon, PROT P before every transfer
+    Https,  // GET and HEAD with byte ranges; basic authentication for the users
+};
+
 enum class FtpMode {
     Normal,
     Silent,  // accepts connections and never answers
@@ -33,6 +40,9 @@ struct FtpServerOptions {
     int port = 0;              // 0: a free port
     std::string endless = {};  // a file name whose download never ends; empty: none
     int rate = 0;              // bytes per second of every download; 0: as fast as the server can
+    ServerProtocol protocol = ServerProtocol::Ftp;
+    std::filesystem::path certificate = {};  // certificate and key (PEM), for Ftps and Https
+    int cutAfter = 0;                        // every download breaks off after this many bytes; 0: never
 };
 
 class FtpServer {
@@ -46,7 +56,8 @@ public:
 
     const std::string& host() const { return host_; }
     int port() const { return port_; }
-    // The server's log so far: one line per command received ("... <- USER anna", "... <- QUIT").
+    // The server's log so far: one line per command received ("... <- USER anna", "... <- QUIT";
+    // for HTTPS "... <- GET /path Range: bytes=N-").
     std::string log() const;
     // How many lines of the log contain `text`.
     int count(const std::string& text) const;

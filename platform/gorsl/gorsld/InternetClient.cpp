@@ -3,12 +3,13 @@
 
 #include <curl/curl.h>
 
+#include <filesystem>
 #include <mutex>
 #include <optional>
 
 #include "platform/com/Events.h"
 #include "platform/gorsl/Gorsl.h"
-#include "platform/gorsl/gorsld/FtpSession.h"
+#include "platform/gorsl/gorsld/ServerSession.h"
 #include "platform/prefix/Prefix.h"
 
 namespace gorsl {
@@ -46,14 +47,20 @@ public:
     }
 
     Boolean Connect(std::int32_t service, const std::string& host, std::int32_t port, const std::string& userName,
-                    const std::string& password, std::int32_t, std::int32_t) override {
+                    const std::string& password, std::int32_t flags, std::int32_t) override {
         if (!open_) return fail("the Internet access is not open");
-        if (service != kServiceFtp)
-            return fail("service " + std::to_string(service) + " is not supported, only FTP (1)");
+        const bool secure = (flags & kConnectSecure) != 0;
+        if (service != kServiceFtp && !(service == kServiceHttp && secure))
+            return fail("service " + std::to_string(service) + " is not supported, only FTP (1) and HTTPS (3, secure)");
         if (port < 0 || port > 65535) return fail("port " + std::to_string(port) + " is out of range");
         session_.reset();
-        FtpLogon logon{host, port == 0 ? kDefaultFtpPort : port, userName, password, proxy_, proxyName_, agent_};
-        auto session = FtpSession::connect(logon, FtpLimits::fromEnvironment());
+        const Transport transport = service == kServiceHttp ? Transport::Https
+                                    : secure                ? Transport::FtpTls
+                                                            : Transport::Ftp;
+        const int defaultPort = transport == Transport::Https ? kDefaultHttpsPort : kDefaultFtpPort;
+        ServerLogon logon{transport, host,   port == 0 ? defaultPort : port, userName, password, proxy_, proxyName_,
+                          agent_,    caFile_};
+        auto session = ServerSession::connect(logon, SessionLimits::fromEnvironment());
         if (!session) return fail(session.error());
         session_.emplace(std::move(session).value());
         return platform::com::True;
@@ -87,6 +94,10 @@ public:
 
     void Close() override { session_.reset(); }
 
+    void TrustCertificateAuthorities(const std::string& caFile) override {
+        caFile_ = caFile.empty() ? std::filesystem::path() : platform::prefix::toNative(caFile);
+    }
+
     std::uint32_t advise(const Guid& eventIid, Unknown* sink) override {
         return eventIid == IInternetClientEvents::iid ? sinks_.advise(sink) : 0;
     }
@@ -102,7 +113,8 @@ private:
     std::string agent_;
     Proxy proxy_ = Proxy::None;
     std::string proxyName_;
-    std::optional<FtpSession> session_;
+    std::filesystem::path caFile_;  // empty: the system's store
+    std::optional<ServerSession> session_;
     std::string lastError_;
     platform::com::EventSinks<IInternetClientEvents> sinks_;
 };

@@ -116,6 +116,10 @@ public:
         record("Gorsld.Close");
         real_->Close();
     }
+    void TrustCertificateAuthorities(const std::string& caFile) override {
+        record("Gorsld.TrustCertificateAuthorities " + caFile);
+        real_->TrustCertificateAuthorities(caFile);
+    }
 
 private:
     Ptr<IInternetClient> real_;

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: Apache-2.0
-#include "platform/gorsl/gorsld/FtpSession.h"
+#include "platform/gorsl/gorsld/ServerSession.h"
 
 #include <curl/curl.h>
 
@@ -45,6 +45,13 @@ std::string escapeComponents(CURL* curl, std::string_view path) {
 std::string urlPath(CURL* curl, const std::string& path) {
     if (!path.empty() && path[0] == '/') return "%2F" + escapeComponents(curl, std::string_view(path).substr(1));
     return escapeComponents(curl, path);
+}
+
+// A transfer that ended early through the connection (lost, reset, closed before the
+// announced end) rather than through a refusal of the server or one of the bounds.
+bool brokeOff(CURLcode code) {
+    return code == CURLE_PARTIAL_FILE || code == CURLE_RECV_ERROR || code == CURLE_SEND_ERROR ||
+           code == CURLE_GOT_NOTHING;
 }
 
 // A host name or address, nothing that would make the URL name another place.
@@ -103,14 +110,18 @@ size_t discard(char*, size_t size, size_t count, void*) {
 
 // Passes libcurl's progress on when it has changed. An error of the receiver may not cross
 // libcurl's C frames: it is kept, the transfer aborted, and the error thrown afterwards.
+// A resumed transfer counts from where it starts (`offset`); the receiver sees the whole file.
 struct ProgressRelay {
     const TransferProgress& progress;
     curl_off_t received = -1, total = -1;
     std::exception_ptr error;
+    curl_off_t offset = 0;
 };
 
 int relayProgress(void* user, curl_off_t total, curl_off_t received, curl_off_t, curl_off_t) {
     auto* relay = static_cast<ProgressRelay*>(user);
+    received += relay->offset;
+    if (total > 0) total += relay->offset;
     if (received == relay->received && total == relay->total) return 0;
     relay->received = received;
     relay->total = total;
@@ -124,6 +135,7 @@ int relayProgress(void* user, curl_off_t total, curl_off_t received, curl_off_t,
 }
 
 // For FTP the header callback sees every reply line of the server; the last one is kept.
+// (For HTTPS it sees header lines, which never begin with a status digit.)
 size_t keepReply(char* data, size_t size, size_t count, void* user) {
     auto* reply = static_cast<std::string*>(user);
     std::string line(data, size * count);
@@ -133,14 +145,14 @@ size_t keepReply(char* data, size_t size, size_t count, void* user) {
 }
 }  // namespace
 
-FtpLimits FtpLimits::fromEnvironment() {
-    FtpLimits limits;
+SessionLimits SessionLimits::fromEnvironment() {
+    SessionLimits limits;
     limits.responseTimeout = secondsFromEnvironment("QUILLON_FTP_CONNECT_TIMEOUT", limits.responseTimeout);
     limits.bounds = platform::TransferBounds::fromEnvironment();
     return limits;
 }
 
-std::string normaliseFtpPath(std::string_view path) {
+std::string normaliseServerPath(std::string_view path) {
     const bool absolute = !path.empty() && (path[0] == '/' || path[0] == '\\');
     std::string out = absolute ? "/" : "";
     std::size_t i = 0;
@@ -157,9 +169,9 @@ std::string normaliseFtpPath(std::string_view path) {
     return out;
 }
 
-struct FtpSession::Handle {
+struct ServerSession::Handle {
     CURL* curl = nullptr;
-    std::string base;   // "ftp://host:port/"
+    std::string base;   // "ftp://host:port/" or "https://host:port/"
     std::string reply;  // the server's last reply line
     char errorBuffer[CURL_ERROR_SIZE] = {};
     ~Handle() {
@@ -167,29 +179,54 @@ struct FtpSession::Handle {
     }
 };
 
-FtpSession::FtpSession(std::unique_ptr<Handle> handle) : handle_(std::move(handle)) {}
-FtpSession::FtpSession(FtpSession&&) noexcept = default;
-FtpSession& FtpSession::operator=(FtpSession&&) noexcept = default;
-FtpSession::~FtpSession() = default;
+ServerSession::ServerSession(std::unique_ptr<Handle> handle) : handle_(std::move(handle)) {}
+ServerSession::ServerSession(ServerSession&&) noexcept = default;
+ServerSession& ServerSession::operator=(ServerSession&&) noexcept = default;
+ServerSession::~ServerSession() = default;
 
-platform::Expected<FtpSession> FtpSession::connect(const FtpLogon& logon, const FtpLimits& limits) {
+platform::Expected<ServerSession> ServerSession::connect(const ServerLogon& logon, const SessionLimits& limits) {
     auto handle = std::make_unique<Handle>();
     handle->curl = curl_easy_init();
     if (!handle->curl) return platform::Failure{"the Internet functions cannot be initialised"};
     if (logon.host.empty()) return platform::Failure{"no host name given"};
     if (!isHostName(logon.host)) return platform::Failure{"not a host name: " + logon.host};
     CURL* curl = handle->curl;
-    handle->base = "ftp://" + hostPart(logon.host) + ":" + std::to_string(logon.port) + "/";
+    const bool https = logon.transport == Transport::Https;
+    const char* scheme = https ? "https" : "ftp";
+    handle->base = std::string(scheme) + "://" + hostPart(logon.host) + ":" + std::to_string(logon.port) + "/";
 
-    const std::string user = logon.userName.empty() ? "anonymous" : logon.userName;
-    const std::string password = logon.userName.empty() && logon.password.empty() ? "quillon@" : logon.password;
     curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, handle->errorBuffer);
     curl_easy_setopt(curl, CURLOPT_HEADERFUNCTION, &keepReply);
     curl_easy_setopt(curl, CURLOPT_HEADERDATA, &handle->reply);
     curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "ftp");
-    curl_easy_setopt(curl, CURLOPT_USERNAME, user.c_str());
-    curl_easy_setopt(curl, CURLOPT_PASSWORD, password.c_str());
+    // Only this transport, also where a server points elsewhere: redirects are not followed.
+    curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, scheme);
+    if (https) {
+        if (!logon.userName.empty()) {
+            curl_easy_setopt(curl, CURLOPT_HTTPAUTH, static_cast<long>(CURLAUTH_BASIC));
+            curl_easy_setopt(curl, CURLOPT_USERNAME, logon.userName.c_str());
+            curl_easy_setopt(curl, CURLOPT_PASSWORD, logon.password.c_str());
+        }
+    } else {
+        const std::string user = logon.userName.empty() ? "anonymous" : logon.userName;
+        const std::string password = logon.userName.empty() && logon.password.empty() ? "quillon@" : logon.password;
+        curl_easy_setopt(curl, CURLOPT_USERNAME, user.c_str());
+        curl_easy_setopt(curl, CURLOPT_PASSWORD, password.c_str());
+    }
+    if (logon.transport == Transport::FtpTls) {
+        curl_easy_setopt(curl, CURLOPT_USE_SSL, static_cast<long>(CURLUSESSL_ALL));
+        curl_easy_setopt(curl, CURLOPT_FTPSSLAUTH, static_cast<long>(CURLFTPAUTH_TLS));
+    }
+    if (logon.transport != Transport::Ftp) {
+        curl_easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, 1L);
+        curl_easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, 2L);
+        curl_easy_setopt(curl, CURLOPT_SSLVERSION, static_cast<long>(CURL_SSLVERSION_TLSv1_2));
+        if (!logon.certificateAuthorities.empty()) {
+            // The given authorities only: the system's store is left out.
+            curl_easy_setopt(curl, CURLOPT_CAINFO, logon.certificateAuthorities.c_str());
+            curl_easy_setopt(curl, CURLOPT_CAPATH, nullptr);
+        }
+    }
     if (!logon.agent.empty()) curl_easy_setopt(curl, CURLOPT_USERAGENT, logon.agent.c_str());
     if (logon.proxy == Proxy::None) curl_easy_setopt(curl, CURLOPT_PROXY, "");
     if (logon.proxy == Proxy::Given) curl_easy_setopt(curl, CURLOPT_PROXY, logon.proxyName.c_str());
@@ -200,14 +237,22 @@ platform::Expected<FtpSession> FtpSession::connect(const FtpLogon& logon, const 
     curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, static_cast<long>(limits.bounds.lowSpeedWindow.count()));
     curl_easy_setopt(curl, CURLOPT_TCP_KEEPALIVE, 1L);
 
-    FtpSession session(std::move(handle));
+    ServerSession session(std::move(handle));
+    session.transport_ = logon.transport;
     session.bounds_ = limits.bounds;
     session.connectedAt_ = std::chrono::steady_clock::now();
     if (!session.perform(session.handle_->base, false)) return platform::Failure{session.lastError_};
+    if (https) {
+        long status = 0;
+        curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
+        if (status == 401) return platform::Failure{"the server refused the logon (HTTP 401)"};
+        // From here on an HTTP error status fails the transfer instead of being its body.
+        curl_easy_setopt(curl, CURLOPT_FAILONERROR, 1L);
+    }
     return session;
 }
 
-bool FtpSession::perform(const std::string& url, bool body) {
+bool ServerSession::perform(const std::string& url, bool body) {
     CURL* curl = handle_->curl;
     handle_->errorBuffer[0] = '\0';
     handle_->reply.clear();
@@ -218,6 +263,7 @@ bool FtpSession::perform(const std::string& url, bool body) {
         curl_easy_setopt(curl, CURLOPT_WRITEDATA, nullptr);
     }
     CURLcode code = curl_easy_perform(curl);
+    lastCode_ = code;
     if (code == CURLE_OK) return true;
     lastError_ = handle_->errorBuffer[0] ? handle_->errorBuffer : curl_easy_strerror(code);
     // A refusal by the server says more in the server's own words.
@@ -226,26 +272,37 @@ bool FtpSession::perform(const std::string& url, bool body) {
     return false;
 }
 
-std::string FtpSession::resolve(std::string_view path) const {
-    std::string normal = normaliseFtpPath(path);
+std::string ServerSession::resolve(std::string_view path) const {
+    std::string normal = normaliseServerPath(path);
     if (!normal.empty() && normal[0] == '/') return normal;
     if (current_.empty()) return normal;
     if (normal.empty()) return current_;
     return current_ == "/" ? "/" + normal : current_ + "/" + normal;
 }
 
-bool FtpSession::changeDirectory(std::string_view path) {
+std::string ServerSession::urlFor(const std::string& path) const {
+    // A web server has no logon directory: every path starts at its root.
+    if (transport_ == Transport::Https)
+        return handle_->base + escapeComponents(handle_->curl, std::string_view(path).substr(path.starts_with('/')));
+    return handle_->base + urlPath(handle_->curl, path);
+}
+
+bool ServerSession::changeDirectory(std::string_view path) {
     std::string target = resolve(path);
-    std::string url = handle_->base + urlPath(handle_->curl, target);
+    if (transport_ == Transport::Https) {
+        current_ = target;
+        return true;
+    }
+    std::string url = urlFor(target);
     if (url.back() != '/') url += '/';
     if (!perform(url, false)) return false;
     current_ = target;
     return true;
 }
 
-bool FtpSession::getFile(std::string_view remotePath, const std::filesystem::path& localPath, std::string_view shownAs,
-                         platform::Overwrite overwrite, TransferMode mode, platform::TransferKind kind,
-                         const TransferProgress& progress) {
+bool ServerSession::getFile(std::string_view remotePath, const std::filesystem::path& localPath,
+                            std::string_view shownAs, platform::Overwrite overwrite, TransferMode mode,
+                            platform::TransferKind kind, const TransferProgress& progress) {
     const std::string shown(shownAs);
     std::string target = resolve(remotePath);
     if (target.empty() || target == "/") {
@@ -290,7 +347,17 @@ bool FtpSession::getFile(std::string_view remotePath, const std::filesystem::pat
         curl_easy_setopt(curl, CURLOPT_XFERINFODATA, &relay);
         curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
     }
-    bool fetched = perform(handle_->base + urlPath(curl, target), true);
+    const std::string url = urlFor(target);
+    bool fetched = false;
+    for (int transfer = 1;; ++transfer) {
+        curl_easy_setopt(curl, CURLOPT_RESUME_FROM_LARGE, static_cast<curl_off_t>(sink.written));
+        relay.offset = static_cast<curl_off_t>(sink.written);
+        fetched = perform(url, true);
+        if (fetched || kind != platform::TransferKind::Archive || transfer == kMaxArchiveTransfers || relay.error ||
+            !sink.refusal.empty() || !brokeOff(static_cast<CURLcode>(lastCode_)))
+            break;
+    }
+    curl_easy_setopt(curl, CURLOPT_RESUME_FROM_LARGE, static_cast<curl_off_t>(0));
     curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 1L);
     curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &discard);
     curl_easy_setopt(curl, CURLOPT_WRITEDATA, nullptr);
