@@ -21,6 +21,8 @@
 
 #include <sys/types.h>
 
+#include <cstdint>
+
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -54,7 +56,8 @@ public:
     int fd() const { return fd_; }
     // The temporary file's name in the folder of the final name; empty before create().
     const std::string& temporaryName() const { return temporary_; }
-    // Appends the bytes; on failure the temporary file is left for the destructor.
+    // Appends the bytes; on failure the temporary file is left for the destructor. Once a
+    // few MiB have gathered, their writeback to disk starts, so that commit has less to wait for.
     std::error_code write(std::string_view bytes);
     // Flushes the file to disk and renames it to the final name. With Overwrite::Keep an
     // existing final name fails the commit with file_exists; with Overwrite::Replace one that
@@ -64,6 +67,7 @@ public:
 
 private:
     std::error_code openDirectory();
+    void startWriteback();
 
     std::filesystem::path target_;  // for the path form
     int directory_ = -1;
@@ -71,6 +75,8 @@ private:
     std::string leaf_;
     std::string temporary_;
     int fd_ = -1;
+    std::uint64_t written_ = 0;      // bytes written through write()
+    std::uint64_t writtenBack_ = 0;  // of those, whose writeback has been started
     bool committed_ = false;
 };
 

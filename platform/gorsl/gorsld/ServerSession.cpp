@@ -236,6 +236,8 @@ platform::Expected<ServerSession> ServerSession::connect(const ServerLogon& logo
     curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, limits.bounds.minBytesPerSecond);
     curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, static_cast<long>(limits.bounds.lowSpeedWindow.count()));
     curl_easy_setopt(curl, CURLOPT_TCP_KEEPALIVE, 1L);
+    // Large reads: a fast connection then costs far fewer calls and writes than 16 KiB ones.
+    curl_easy_setopt(curl, CURLOPT_BUFFERSIZE, 512L * 1024);
 
     ServerSession session(std::move(handle));
     session.transport_ = logon.transport;
