@@ -70,6 +70,18 @@ function(quillon_server_library name)
   install(TARGETS ${name} LIBRARY DESTINATION ${QUILLON_PRIVATE_LIBDIR})
 endfunction()
 
+# A private plugin library: loaded by path with dlopen from lib/quillon/ as libquillon-<room>.so,
+# never linked against, so that what it needs is loaded only when it is used.
+function(quillon_plugin name)
+  add_library(${name} MODULE ${ARGN})
+  quillon_target(${name})
+  string(REGEX REPLACE "^platform_" "" room ${name})
+  string(REPLACE "_" "-" room ${room})
+  set_target_properties(${name} PROPERTIES OUTPUT_NAME quillon-${room} INSTALL_RPATH "$ORIGIN")
+  target_link_options(${name} PRIVATE -Wl,--no-undefined)
+  install(TARGETS ${name} LIBRARY DESTINATION ${QUILLON_PRIVATE_LIBDIR})
+endfunction()
+
 # A program for users, installed to bin/.
 function(quillon_program name)
   add_executable(${name} ${ARGN})

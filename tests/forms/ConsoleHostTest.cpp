@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <fstream>
 #include <iostream>
 #include <set>
 #include <sstream>
@@ -43,6 +44,12 @@ int runChild(const std::string& what) {
             std::cout << "answer " << answer << ", left for the child: " << rest;
         });
     }
+    if (what == "libraries")
+        return runProgramOnChosenHost(argc, argv, {"Quillon"}, [] {
+            std::ifstream maps("/proc/self/maps");
+            const std::string all((std::istreambuf_iterator<char>(maps)), std::istreambuf_iterator<char>());
+            std::cout << (all.find("libQt6") == std::string::npos ? "no Qt" : "Qt") << " loaded\n";
+        });
     if (what == "error")
         return runProgramOnChosenHost(argc, argv, {"Quillon"}, [] {
             throw platform::com::Error(429, "Quillon", "ActiveX component can't create object");
@@ -340,6 +347,28 @@ TEST(HostChoice, ProbesRealDisplays) {
     EXPECT_FALSE(platformOpens("wayland", only({{"WAYLAND_DISPLAY", "/nonexistent/wayland-9"}})));
     EXPECT_TRUE(platformOpens("offscreen", only({})));
     EXPECT_FALSE(platformOpens("no-such-platform", only({})));
+}
+
+// The Qt host is a plugin: a run on the console host loads no Qt library at all.
+TEST(HostChoiceChild, OnlyTheQtHostLoadsQt) {
+    struct Case {
+        const char* ui;
+        const char* platform;
+        const char* out;
+    };
+    for (const Case& c : {Case{"console", "offscreen", "no Qt loaded\n"}, Case{"", "", "no Qt loaded\n"},
+                          Case{"", "offscreen", "Qt loaded\n"}}) {
+        testing_support::RunOptions options;
+        options.environment = {{"FORMS_CONSOLE_CHILD", "libraries"},
+                               {"QUILLON_UI", c.ui},
+                               {"DISPLAY", ""},
+                               {"WAYLAND_DISPLAY", ""},
+                               {"QT_QPA_PLATFORM", c.platform}};
+        options.timeoutSeconds = 60;
+        auto result = testing_support::runProgram(testing_support::selfExecutable(), {}, options);
+        EXPECT_EQ(result.status, 0) << result.err;
+        EXPECT_EQ(result.out, c.out) << "QUILLON_UI=" << c.ui << " QT_QPA_PLATFORM=" << c.platform;
+    }
 }
 
 TEST(HostChoiceChild, ADisplayThatDoesNotOpenFallsBackToTheConsole) {

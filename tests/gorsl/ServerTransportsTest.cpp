@@ -67,8 +67,8 @@ protected:
         auto c = platform::com::createObject<gorsl::IInternetClient>(gorsl::kInternetClientProgId);
         EXPECT_EQ(c->Open("Quillon", 1, "", 0), True);
         c->TrustCertificateAuthorities(caFile);
-        connected = c->Connect(transport.service, server->host(), server->port(), "anna", password, transport.flags,
-                               0) == True;
+        connected =
+            c->Connect(transport.service, server->host(), server->port(), "anna", password, transport.flags, 0) == True;
         return c;
     }
     Ptr<gorsl::IInternetClient> connected(const Transport& transport) {
@@ -126,8 +126,8 @@ TEST_F(ServerTransports, TlsTransportsFetchOnlyFromAServerTheyVerified) {
         for (const auto& r : refusals) {
             auto refused = client(c.transport, r.caFile, ok, r.password);
             EXPECT_FALSE(ok) << r.what;
-            EXPECT_NE(refused->LastErrorText().find(r.says), std::string::npos) << r.what << ": "
-                                                                                << refused->LastErrorText();
+            EXPECT_NE(refused->LastErrorText().find(r.says), std::string::npos)
+                << r.what << ": " << refused->LastErrorText();
         }
     }
 }
@@ -185,9 +185,9 @@ TEST_F(ServerTransports, AnArchiveThatBreaksOffIsResumedInAtMostFourTransfers) {
         EXPECT_EQ(server->count(t.transfer), 4) << server->log();
         EXPECT_FALSE(fs::exists(native("C:\\windows\\temp\\b.zip")));
         // A descriptor is not resumed: one transfer, and it failed.
-        EXPECT_EQ(short4->GetFile("/updates/archive.zip", "C:\\windows\\temp\\c.idx", True, 0,
-                                  gorsl::kTransferDescriptor, 0),
-                  False);
+        EXPECT_EQ(
+            short4->GetFile("/updates/archive.zip", "C:\\windows\\temp\\c.idx", True, 0, gorsl::kTransferDescriptor, 0),
+            False);
         EXPECT_EQ(server->count(t.transfer), 5) << server->log();
         fs::remove(native("C:\\windows\\temp\\a.zip"));
     }

@@ -1,14 +1,17 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "platform/forms/choice/DisplayProbe.h"
 
+#include <dlfcn.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
-#include <xcb/xcb.h>
 
-#include <QLibraryInfo>
 #include <cstring>
 #include <filesystem>
+#include <string>
+#include <vector>
+
+#include "platform/forms/choice/QtPluginLoader.h"
 
 namespace platform::forms {
 
@@ -20,12 +23,35 @@ std::string valueOf(const Environment& environment, std::string_view name) {
     return environment(name).value_or("");
 }
 
+// libxcb is loaded only when a display is named: a console run needs none of it.
+struct Xcb {
+    void* (*connect)(const char* display, int* screen) = nullptr;
+    int (*hasError)(void* connection) = nullptr;
+    void (*disconnect)(void* connection) = nullptr;
+};
+
+const Xcb* xcb() {
+    static const Xcb* const loaded = []() -> const Xcb* {
+        void* library = ::dlopen("libxcb.so.1", RTLD_NOW | RTLD_LOCAL);
+        if (!library) return nullptr;
+        static Xcb functions;
+        functions.connect = reinterpret_cast<decltype(Xcb::connect)>(::dlsym(library, "xcb_connect"));
+        functions.hasError = reinterpret_cast<decltype(Xcb::hasError)>(::dlsym(library, "xcb_connection_has_error"));
+        functions.disconnect = reinterpret_cast<decltype(Xcb::disconnect)>(::dlsym(library, "xcb_disconnect"));
+        if (!functions.connect || !functions.hasError || !functions.disconnect) return nullptr;
+        return &functions;
+    }();
+    return loaded;
+}
+
 bool xDisplayOpens(const Environment& environment) {
     const std::string display = valueOf(environment, "DISPLAY");
     if (display.empty()) return false;
-    xcb_connection_t* connection = xcb_connect(display.c_str(), nullptr);
-    const bool opened = connection && xcb_connection_has_error(connection) == 0;
-    xcb_disconnect(connection);  // also frees a connection in its error state
+    const Xcb* x = xcb();
+    if (!x) return false;
+    void* connection = x->connect(display.c_str(), nullptr);
+    const bool opened = connection && x->hasError(connection) == 0;
+    x->disconnect(connection);  // also frees a connection in its error state
     return opened;
 }
 
@@ -59,7 +85,10 @@ bool pluginExists(std::string_view platform, const Environment& environment) {
         if (colon > start) folders.emplace_back(extra.substr(start, colon - start));
         start = colon + 1;
     }
-    folders.emplace_back(QLibraryInfo::path(QLibraryInfo::PluginsPath).toStdString());
+    // Without the Qt host's plugin Qt cannot run here, whatever plugins there are.
+    const QtPlugin* qt = qtPlugin();
+    if (!qt) return false;
+    folders.emplace_back(qt->pluginsPath());
     const std::string prefix = "libq" + std::string(platform);
     for (const fs::path& folder : folders) {
         std::error_code ec;

@@ -2,7 +2,8 @@
 // Whether a Qt platform can really show windows here: an X display or a Wayland socket that
 // accepts a connection (with the platform plugin to drive it), so that a program falls back
 // to the console host instead of aborting on a display that cannot be opened.
-// Part of platform/forms/choice; depends on libxcb, Qt's library paths and POSIX.
+// Part of platform/forms/choice; depends on libxcb (loaded when a display is named), the Qt
+// host's plugin (for Qt's plugin folder) and POSIX.
 #pragma once
 
 #include <functional>

@@ -1,12 +1,11 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "platform/forms/choice/HostChoice.h"
 
-#include <QApplication>
 #include <cstdlib>
 #include <vector>
 
+#include "platform/forms/choice/QtPluginLoader.h"
 #include "platform/forms/console/ConsoleHost.h"
-#include "platform/forms/qt/QtHost.h"
 #include "platform/support/TextCase.h"
 
 namespace platform::forms {
@@ -46,17 +45,15 @@ HostChoice chooseHost(const Environment& environment, const PlatformProbe& opens
 int runProgramOnChosenHost(int& argc, char** argv, const ProgramOptions& options, const std::function<void()>& start,
                            Windows windows) {
     HostChoice choice = windows == Windows::Never ? HostChoice{HostKind::Console, {}} : chooseHost();
-    if (choice.kind == HostKind::Console) {
+    // A platform opens only when the Qt host's plugin has loaded (the probe asks it for Qt's
+    // plugin folder), so it is there.
+    const QtPlugin* qt = choice.kind == HostKind::Qt ? qtPlugin() : nullptr;
+    if (!qt) {
         ConsoleHost host;
         HostScope scope(host);
         return runProgram(options, start);
     }
-    // Straight to the platform that opened, not through the ones before it in a list.
-    ::setenv("QT_QPA_PLATFORM", choice.platform.c_str(), 1);
-    QApplication application(argc, argv);
-    QtHost host;
-    HostScope scope(host);
-    return runProgram(options, start);
+    return qt->runProgram(argc, argv, choice.platform.c_str(), options, start);
 }
 
 }  // namespace platform::forms

@@ -2,8 +2,9 @@
 // Which host a forms program runs on, and the program entry that makes it: the console host
 // when QUILLON_UI=console, for a run that must never open a window, or when no display really
 // opens; the Qt host otherwise. A display that is named but cannot be opened (a stale DISPLAY)
-// falls back to the console instead of ending the program.
-// Part of platform/forms/choice; depends on platform/forms, its console and Qt hosts.
+// falls back to the console instead of ending the program. The Qt host is a plugin, loaded only
+// when the program runs on Qt (or a probe needs to know Qt's plugin folder).
+// Part of platform/forms/choice; depends on platform/forms, its console host and the Qt host's plugin.
 #pragma once
 
 #include <functional>
