@@ -3,11 +3,12 @@
 #include "platform/com/Server.h"
 #include "platform/gorsl/Gorsl.h"
 #include "platform/gorsl/LibraryIds.h"
-#include "platform/gorsl/gorsld/InternetClient.h"
+#include "platform/gorsl/gorsld/DeferredInternetClient.h"
 
 namespace gorsl {
 namespace {
-constexpr platform::com::ClassInfo kClasses[] = {{CLSID_InternetClient, kInternetClientProgId, &createInternetClient}};
+constexpr platform::com::ClassInfo kClasses[] = {
+    {CLSID_InternetClient, kInternetClientProgId, &createDeferredInternetClient}};
 constexpr platform::com::InterfaceInfo kInterfaces[] = {{IInternetClient::iid, "_InternetClient"}};
 const platform::com::ServerInfo& serverInfo() {
     static const platform::com::ServerInfo info{
