@@ -43,7 +43,8 @@ int runHe2(std::span<const std::string> args) {
     if (!input) return failure(context, input.error());
     std::string output;
     try {
-        output = action == "encode" ? velpack::HuffmanEncode(*input, force) : velpack::HuffmanDecode(*input);
+        output =
+            action == "encode" ? velpack::HuffmanEncode(input->bytes(), force) : velpack::HuffmanDecode(input->bytes());
     } catch (const platform::com::Error& e) {
         return componentFailure(context, e);
     }

@@ -5,7 +5,11 @@
 #include <cstdio>
 #include <cstring>
 
+#include <sys/mman.h>
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <utility>
 
 #include "platform/support/VisibleText.h"
 
@@ -38,21 +42,48 @@ bool readAll(std::FILE* file, std::string& into) {
 }
 }  // namespace
 
-platform::Expected<std::string> readInput(const std::string& path) {
-    std::string bytes;
+InputBytes::InputBytes(InputBytes&& other) noexcept
+    : mapped_(std::exchange(other.mapped_, nullptr)), size_(other.size_), read_(std::move(other.read_)) {}
+
+InputBytes::~InputBytes() {
+    if (mapped_) ::munmap(const_cast<char*>(mapped_), size_);
+}
+
+namespace {
+platform::Failure readFailure(const std::string& what, int error) {
+    return platform::Failure{what + ": " + std::strerror(error), {error, std::generic_category()}};
+}
+
+// A regular file that is not empty, mapped whole; false when it is none (or cannot be mapped).
+bool mapFile(int fd, const char*& mapped, std::size_t& size) {
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size <= 0) return false;
+    void* at = ::mmap(nullptr, static_cast<std::size_t>(info.st_size), PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0);
+    if (at == MAP_FAILED) return false;
+    mapped = static_cast<const char*>(at);
+    size = static_cast<std::size_t>(info.st_size);
+    return true;
+}
+}  // namespace
+
+platform::Expected<InputBytes> readInput(const std::string& path) {
+    InputBytes input;
     if (path.empty() || path == "-") {
-        if (!readAll(stdin, bytes))
-            return platform::Failure{"cannot read standard input: " + std::string(std::strerror(errno)),
-                                     {errno, std::generic_category()}};
-        return bytes;
+        if (mapFile(STDIN_FILENO, input.mapped_, input.size_)) return input;
+        if (!readAll(stdin, input.read_)) return readFailure("cannot read standard input", errno);
+        return input;
     }
     std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (!file) return platform::Failure{path + ": " + std::strerror(errno), {errno, std::generic_category()}};
-    bool ok = readAll(file, bytes);
+    if (!file) return readFailure(path, errno);
+    if (mapFile(fileno(file), input.mapped_, input.size_)) {
+        std::fclose(file);
+        return input;
+    }
+    bool ok = readAll(file, input.read_);
     int readErrno = errno;
     std::fclose(file);
-    if (!ok) return platform::Failure{path + ": " + std::strerror(readErrno), {readErrno, std::generic_category()}};
-    return bytes;
+    if (!ok) return readFailure(path, readErrno);
+    return input;
 }
 
 bool writeOutput(std::string_view bytes) {

@@ -34,9 +34,24 @@ extern const Subcommand kAceCommand;
 // True for "-h", "--help" and "help".
 bool isHelpRequest(std::string_view arg);
 
-// The bytes of FILE, or of standard input when `path` is empty or "-".
+// The bytes of FILE, or of standard input when `path` is empty or "-". A regular file is
+// mapped rather than copied; anything else is read into memory.
 // Failure: nothing was kept; the message names the file and the reason.
-platform::Expected<std::string> readInput(const std::string& path);
+class InputBytes {
+public:
+    InputBytes() = default;
+    InputBytes(InputBytes&& other) noexcept;
+    InputBytes& operator=(InputBytes&&) = delete;
+    ~InputBytes();
+    std::string_view bytes() const { return mapped_ ? std::string_view(mapped_, size_) : std::string_view(read_); }
+
+private:
+    friend platform::Expected<InputBytes> readInput(const std::string& path);
+    const char* mapped_ = nullptr;
+    std::size_t size_ = 0;
+    std::string read_;
+};
+platform::Expected<InputBytes> readInput(const std::string& path);
 
 // Writes raw bytes to standard output and flushes. After failure the output may be partial;
 // the reason has been printed to standard error.

@@ -8,6 +8,8 @@
 #include <cstring>
 #include <new>
 
+#include "platform/support/LargeString.h"
+
 namespace velpack::he2 {
 
 platform::Expected<DecodingTree> DecodingTree::fromTable(std::string_view table) {
@@ -127,7 +129,7 @@ DecodingTree::Outcome DecodingTree::decode(std::string_view data, std::uint32_t 
     const std::uint64_t totalBits = std::uint64_t{bytes} * 8;
     // Every code takes at least one bit, so the data cannot give more than totalBits bytes.
     const std::uint64_t capacity = std::min<std::uint64_t>(count, totalBits);
-    out.assign(static_cast<std::size_t>(capacity), '\0');
+    platform::resizeForFilling(out, static_cast<std::size_t>(capacity));
     auto* const begin = reinterpret_cast<unsigned char*>(out.data());
     unsigned char* const end = begin + capacity;
     unsigned char* o = begin;

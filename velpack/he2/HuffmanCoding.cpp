@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "platform/com/Error.h"
+#include "platform/support/LargeString.h"
 #include "velpack/he2/CodeBook.h"
 #include "velpack/he2/DecodingTree.h"
 
@@ -97,7 +98,7 @@ std::string HuffmanEncode(std::string_view text, Force force) {
     if (total > text.size() && force == Force::No) return stored(text);
 
     std::string out;
-    out.resize(total + 8);  // the packer's slack; cut off below, so the capacity stays
+    platform::resizeForFilling(out, total + 8);  // the packer's slack; cut off below, so the capacity stays
     char* p = out.data();
     auto put = [&p](std::string_view s) {
         std::memcpy(p, s.data(), s.size());
