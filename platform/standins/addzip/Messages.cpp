@@ -118,4 +118,16 @@ std::int64_t percentDone(std::uint64_t done, std::uint64_t total) {
     return static_cast<std::int64_t>(std::min<std::uint64_t>(done, total) * 100 / total);
 }
 
+std::string localTimeText(std::time_t t, const char* format) {
+    std::tm tm{};
+    localtime_r(&t, &tm);
+    char text[32];
+    std::strftime(text, sizeof text, format, &tm);
+    return text;
+}
+
+std::string localDateTime(std::time_t t) {
+    return localTimeText(t, "%Y-%m-%d %H:%M:%S");
+}
+
 }  // namespace addzip

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <ctime>
 #include <exception>
 #include <initializer_list>
 #include <string>
@@ -97,5 +98,11 @@ std::string number(std::int64_t value);
 // The share saved by compression in percent, 0 for empty files.
 std::int64_t ratioPercent(std::uint64_t size, std::uint64_t compressed);
 std::int64_t percentDone(std::uint64_t done, std::uint64_t total);
+// A time in local time, formatted for strftime; localDateTime as "2024-01-31 12:00:00".
+std::string localTimeText(std::time_t t, const char* format);
+std::string localDateTime(std::time_t t);
+
+// Progress is reported once per this many bytes of an entry.
+inline constexpr std::uint64_t kProgressStep = 4u << 20;
 
 }  // namespace addzip

@@ -22,20 +22,10 @@ namespace addzip {
 
 namespace {
 
-constexpr std::uint64_t kProgressStep = 4u << 20;
-
 struct FileCloser {
     void operator()(zip_file_t* f) const noexcept { zip_fclose(f); }
 };
 using EntryFile = std::unique_ptr<zip_file_t, FileCloser>;
-
-std::string dateTime(std::time_t t) {
-    std::tm tm{};
-    localtime_r(&t, &tm);
-    char text[32];
-    std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &tm);
-    return text;
-}
 
 AddZipCode codeOf(extract::Problem problem) {
     switch (problem) {
@@ -163,8 +153,8 @@ private:
                     // The question goes out; nobody answers it, so the existing file is kept.
                     writer_.send(MessageCode::QueryOverwrite,
                                  {name, number(static_cast<std::int64_t>(result.existing->size)),
-                                  dateTime(result.existing->modified), name,
-                                  number(static_cast<std::int64_t>(entry.size)), dateTime(st.mtime)});
+                                  localDateTime(result.existing->modified), name,
+                                  number(static_cast<std::int64_t>(entry.size)), localDateTime(st.mtime)});
                 }
                 writer_.warning(name, WarningCode::KeptExisting);
                 break;

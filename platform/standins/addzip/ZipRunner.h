@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: Apache-2.0
-// One addZIP run: creating or adding to an archive, listing it, or deleting entries from it,
-// with every step reported as a callback message. Part of platform/standins/addzip; depends on
-// libzip and platform/prefix.
+// One addZIP run: creating or adding to an archive, listing it, or deleting entries from it
+// (ZipSteps.h, one file per job), with every step reported as a callback message.
+// Part of platform/standins/addzip; depends on libzip and platform/prefix.
 #pragma once
 
 #include <cstdint>
