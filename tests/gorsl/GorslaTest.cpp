@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <set>
+#include <string>
+
 #include "tests/gorsl/GorslTesting.h"
 
 namespace gorsl_testing {
@@ -137,14 +140,39 @@ TEST_F(Gorsla, CopiesAsTheOverwriteFlagSays) {
 }
 
 TEST_F(Gorsla, AFailedCopyRaisesNothingAndLeavesTheDestination) {
+    writeFile(native("C:\\src\\x.dll"), "new");
     writeFile(native("C:\\dst\\kept.dll"), "kept");
-    // A source that still holds its quotes, as a script may pass it.
-    EXPECT_NO_THROW(tools->CopyFile("\"C:\\src\\x.dll\"", "C:\\dst\\x.dll", True));
-    EXPECT_EQ(tools->FileExists("C:\\dst\\x.dll"), False);
-    EXPECT_NO_THROW(tools->CopyFile("C:\\src\\missing.dll", "C:\\dst\\kept.dll", True));
-    EXPECT_EQ(readFile(native("C:\\dst\\kept.dll")), "kept");
-    EXPECT_NO_THROW(tools->CopyFile("C:\\dst\\kept.dll", "C:\\no\\such\\folder\\x.dll", True));
-    EXPECT_EQ(fs::directory_iterator(native("C:\\dst"))->path().filename(), "kept.dll");  // no leftovers
+    fs::create_directories(native("C:\\dst\\folder.dll"));
+    fs::create_symlink(native("C:\\dst\\kept.dll"), native("C:\\dst\\link.dll"));
+    // A regular file whose reading fails: the copy fails after its temporary file was made.
+    fs::create_symlink("/proc/self/mem", native("C:\\src\\unreadable.dll"));
+    const std::set<std::string> before = {"folder.dll", "kept.dll", "link.dll"};
+
+    struct Case {
+        const char* what;
+        const char* source;
+        const char* destination;
+    };
+    const Case cases[] = {
+        // Refused before a temporary file exists.
+        {"a source that still holds its quotes, as a script may pass it", "\"C:\\src\\x.dll\"", "C:\\dst\\x.dll"},
+        {"a missing source", "C:\\src\\missing.dll", "C:\\dst\\kept.dll"},
+        {"a missing destination folder", "C:\\dst\\kept.dll", "C:\\no\\such\\folder\\x.dll"},
+        // Refused once the temporary file beside the destination holds the data.
+        {"a folder at the destination", "C:\\src\\x.dll", "C:\\dst\\folder.dll"},
+        {"a link at the destination", "C:\\src\\x.dll", "C:\\dst\\link.dll"},
+        {"a source that fails while it is read", "C:\\src\\unreadable.dll", "C:\\dst\\x.dll"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_NO_THROW(tools->CopyFile(c.source, c.destination, True));
+        std::set<std::string> after;
+        for (const auto& entry : fs::directory_iterator(native("C:\\dst"))) after.insert(entry.path().filename());
+        EXPECT_EQ(after, before);  // no temporary file left behind
+        EXPECT_EQ(readFile(native("C:\\dst\\kept.dll")), "kept");
+        EXPECT_TRUE(fs::is_symlink(native("C:\\dst\\link.dll")));
+        EXPECT_TRUE(fs::is_empty(native("C:\\dst\\folder.dll")));
+    }
 }
 
 TEST_F(Gorsla, WritesTextFilesExactlyOrRaises) {

@@ -15,6 +15,7 @@
 #include "platform/support/TextCase.h"
 #include "tests/gorsl/GorslTesting.h"
 #include "tests/support/FtpServer.h"
+#include "tests/support/ScopedEnvironment.h"
 
 namespace gorsl_testing {
 namespace {
@@ -47,11 +48,6 @@ protected:
         writeFile(root / "big.bin", std::string(1 << 20, 'b'));
         writeFile(root / "too-big.idx", std::string((1 << 20) + 1, 'i'));
         writeFile(root / "empty.txt", "");
-    }
-    void TearDown() override {
-        for (const char* name : {"QUILLON_FTP_CONNECT_TIMEOUT", "QUILLON_TRANSFER_LOW_SPEED_TIME",
-                                 "QUILLON_TRANSFER_DESCRIPTOR_DEADLINE", "QUILLON_TRANSFER_MIN_FREE_SPACE"})
-            ::unsetenv(name);
     }
     FtpServer& server(FtpMode mode = FtpMode::Normal, Anonymous anonymous = Anonymous::Off) {
         server_.emplace(FtpServerOptions{root, {{"anna", "geheim"}}, anonymous, mode, 0});
@@ -199,7 +195,7 @@ TEST_F(InternetClient, KeepsAFileAlreadyAtTheLocalPath) {
 
 TEST_F(InternetClient, GivesUpOnAServerThatSaysNothing) {
     server(FtpMode::Silent);
-    ::setenv("QUILLON_FTP_CONNECT_TIMEOUT", "2", 1);
+    testing_support::ScopedEnvironment connectTimeout("QUILLON_FTP_CONNECT_TIMEOUT", "2");
     auto client = makeClient();
     ASSERT_EQ(client->Open("Quillon", 1, "", 0), True);
     EXPECT_EQ(client->Connect(1, server_->host(), server_->port(), "anna", "geheim", 0, 0), False);
@@ -210,7 +206,7 @@ TEST_F(InternetClient, GivesUpOnAServerThatSaysNothing) {
 
 TEST_F(InternetClient, GivesUpOnAStalledTransferAndLeavesNoPartialFile) {
     server(FtpMode::Stall);
-    ::setenv("QUILLON_TRANSFER_LOW_SPEED_TIME", "2", 1);
+    testing_support::ScopedEnvironment lowSpeedTime("QUILLON_TRANSFER_LOW_SPEED_TIME", "2");
     auto client = connected();
     EXPECT_EQ(client->GetFile("/big.bin", "C:\\windows\\temp\\big.bin", True, 0, 0, 0), False);
     EXPECT_NE(client->LastErrorText().find("too slow"), std::string::npos) << client->LastErrorText();
@@ -246,14 +242,14 @@ TEST_F(InternetClient, BoundsEveryTransferInSizeTimeAndSpace) {
          "did not arrive within 3 seconds"},
     };
     for (const auto& c : cases) {
-        if (c.bound.first) ::setenv(c.bound.first, c.bound.second, 1);
+        std::optional<testing_support::ScopedEnvironment> bound;
+        if (c.bound.first) bound.emplace(c.bound.first, c.bound.second);
         server_.emplace(
             FtpServerOptions{root, {{"anna", "geheim"}}, Anonymous::Off, FtpMode::Normal, 0, "endless.idx", c.rate});
         auto client = connected();
         EXPECT_EQ(client->GetFile(c.remote, "C:\\windows\\temp\\got.tmp", True, 0, c.flags, 0), False) << c.name;
         EXPECT_NE(client->LastErrorText().find(c.says), std::string::npos) << c.name << ": " << client->LastErrorText();
         EXPECT_TRUE(onlyIn("")) << c.name << ": no partial or temporary file";
-        if (c.bound.first) ::unsetenv(c.bound.first);
     }
     // Within the bounds a descriptor of exactly 1 MiB arrives.
     server_.emplace(FtpServerOptions{root, {{"anna", "geheim"}}});

@@ -10,6 +10,7 @@
 #include "platform/gorsl/gorslb/CommandLine.h"
 #include "tests/gorsl/GorslTesting.h"
 #include "tests/support/Programs.h"
+#include "tests/support/ScopedEnvironment.h"
 
 namespace gorsl_testing {
 namespace {
@@ -81,12 +82,6 @@ protected:
         // The child program placed in the prefix under a Windows name with a blank in its folder.
         fs::create_directories(native("C:\\Program Files\\Probe"));
         fs::create_symlink(testing_support::selfExecutable(), native("C:\\Program Files\\Probe") / "probe.exe");
-        ::setenv("GORSL_CHILD_ARGS", output.c_str(), 1);
-    }
-    void TearDown() override {
-        ::unsetenv("GORSL_CHILD_ARGS");
-        ::unsetenv("GORSL_CHILD_STATUS");
-        ::unsetenv("QUILLON_OPEN_COMMAND");
     }
     // The arguments the child was given (its program path left out).
     Arguments childArguments() {
@@ -97,6 +92,9 @@ protected:
         return lines;
     }
     const fs::path output = prefix / "child-args.txt";
+    testing_support::ScopedEnvironment childArgs{"GORSL_CHILD_ARGS", output.string()};
+    testing_support::ScopedEnvironment childStatus{"GORSL_CHILD_STATUS", std::nullopt};
+    testing_support::ScopedEnvironment openCommand{"QUILLON_OPEN_COMMAND", std::nullopt};
     Ptr<gorsl::IProcessRunner> runner = platform::com::createObject<gorsl::IProcessRunner>(gorsl::kProcessRunnerProgId);
 };
 
@@ -109,12 +107,12 @@ TEST_F(Programs, RunnerWaitsForTheProgramAndPassesItsArguments) {
 }
 
 TEST_F(Programs, RunnerIsTrueOnlyForStatusZero) {
-    ::setenv("GORSL_CHILD_STATUS", "3", 1);
+    childStatus.set("3");
     EXPECT_EQ(runner->Run("C:\\Program Files\\Probe\\probe.exe", 0, 1, 0, "", 4, 3, 2), False);
     EXPECT_TRUE(fs::exists(output));  // it did run
     EXPECT_EQ(runner->Run("C:\\Program Files\\Probe\\missing.exe", 0, 1, 0, "", 4, 3, 2), False);
     // ".exe" is found without being written, as the host does.
-    ::setenv("GORSL_CHILD_STATUS", "0", 1);
+    childStatus.set("0");
     EXPECT_EQ(runner->Run("c:\\program files\\probe\\PROBE", 0, 1, 0, "", 4, 3, 2), True);
 }
 
@@ -146,7 +144,7 @@ TEST_F(Programs, ShellHandsDocumentsAndAddressesToTheOpener) {
     writeFile(recorder, "#!/bin/sh\nprintf '%s\\n' \"$@\" > '" + opened.string() + ".part' && mv '" + opened.string() +
                             ".part' '" + opened.string() + "'\n");
     fs::permissions(recorder, fs::perms::owner_all);
-    ::setenv("QUILLON_OPEN_COMMAND", recorder.c_str(), 1);
+    openCommand.set(recorder.string());
 
     EXPECT_EQ(system->ShellOpen("https://example.org/update?id=1&x=2", 0, "", "", "", 1), True);
     ASSERT_TRUE(waitForFile(opened));

@@ -15,6 +15,7 @@
 #include "platform/forms/MessageBox.h"
 #include "tests/gorsl/GorslTesting.h"
 #include "tests/support/Programs.h"
+#include "tests/support/ScopedEnvironment.h"
 #include "tests/support/TestHost.h"
 
 namespace gorsl_testing {
@@ -149,13 +150,9 @@ TEST_F(System, DeletesFilesAndToleratesMissingOnes) {
 
 class ShellDelete : public System {
 protected:
-    void SetUp() override {
-        trashHome_ = prefix / "xdg-data";
-        ::setenv("XDG_DATA_HOME", trashHome_.c_str(), 1);
-    }
-    void TearDown() override { ::unsetenv("XDG_DATA_HOME"); }
     fs::path trash() const { return trashHome_ / "Trash"; }
-    fs::path trashHome_;
+    const fs::path trashHome_ = prefix / "xdg-data";
+    testing_support::ScopedEnvironment dataHome_{"XDG_DATA_HOME", trashHome_.string()};
 };
 
 TEST_F(ShellDelete, MovesToTheTrashWithWhatItTakesToRestore) {
@@ -257,7 +254,8 @@ TEST_F(System, AsksAndRestartsThroughTheConfiguredCommand) {
     namespace forms = platform::forms;
     EXPECT_EQ(system->OwnerWindow(), 0);
     const fs::path marker = prefix / "restarted";
-    ::setenv("QUILLON_RESTART_COMMAND", ("echo reboot > '" + marker.string() + "'").c_str(), 1);
+    testing_support::ScopedEnvironment restartCommand("QUILLON_RESTART_COMMAND",
+                                                      "echo reboot > '" + marker.string() + "'");
     testing_support::TestHost host;
     // Nobody answers: the default is No, and nothing restarts.
     EXPECT_EQ(system->RestartComputer(system->OwnerWindow(), 0, 2), platform::com::False);
@@ -269,10 +267,9 @@ TEST_F(System, AsksAndRestartsThroughTheConfiguredCommand) {
     host.answerMessageBoxes({forms::answer::Yes, forms::answer::Yes});
     EXPECT_EQ(system->RestartComputer(system->OwnerWindow(), 0, 2), platform::com::True);
     EXPECT_EQ(readFile(marker), "reboot\n");
-    ::setenv("QUILLON_RESTART_COMMAND", "exit 3", 1);
+    restartCommand.set("exit 3");
     EXPECT_EQ(system->RestartComputer(0, 0, 2), platform::com::False);
     EXPECT_EQ(errorNumberOf([&] { system->RestartComputer(0, 0, 1); }), 5);
-    ::unsetenv("QUILLON_RESTART_COMMAND");
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include "quillon/install/ScriptCommands.h"
 #include "quillon/settings/RegistryLayout.h"
 #include "tests/install/InstallFixture.h"
+#include "tests/support/ScopedEnvironment.h"
 
 namespace install_tests {
 namespace {
@@ -304,10 +305,11 @@ TEST_F(InstallTest, SetVersionWritesTheThreeStringsAndRebootIsRaised) {
 
 TEST_F(InstallTest, ShellDeleteMovesToTheTrash) {
     const fs::path dataHome = prefix / "xdg-data";
-    ::setenv("XDG_DATA_HOME", dataHome.c_str(), 1);
-    writeFile("C:\\Prog\\alt.dll", "alt");
-    run("SH_DELETE C:\\Prog\\alt.dll");
-    ::unsetenv("XDG_DATA_HOME");
+    {
+        testing_support::ScopedEnvironment trashHome("XDG_DATA_HOME", dataHome.string());
+        writeFile("C:\\Prog\\alt.dll", "alt");
+        run("SH_DELETE C:\\Prog\\alt.dll");
+    }
     EXPECT_EQ(runLines(), std::vector<std::string>{"Shell deleting C:\\Prog\\alt.dll..."});
     EXPECT_EQ(readFile("C:\\Prog\\alt.dll"), std::nullopt);
     EXPECT_TRUE(fs::exists(dataHome / "Trash" / "files" / "alt.dll"));

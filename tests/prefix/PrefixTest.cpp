@@ -11,6 +11,7 @@
 
 #include "platform/support/TemporaryNames.h"
 #include "tests/support/Programs.h"
+#include "tests/support/ScopedEnvironment.h"
 #include "tests/support/TestPrefix.h"
 
 namespace fs = std::filesystem;
@@ -98,13 +99,10 @@ TEST(Prefix, RootComesFromTheEnvironmentAndLayoutPlacesTheSpecialFolders) {
 }
 
 TEST(Prefix, DefaultRootFollowsTheUserWhenNoPrefixIsSet) {
-    std::string saved = std::getenv("QUILLON_PREFIX") ? std::getenv("QUILLON_PREFIX") : "";
-    ::unsetenv("QUILLON_PREFIX");
-    ::setenv("XDG_DATA_HOME", "/xdg/data", 1);
+    testing_support::ScopedEnvironment prefixVariable("QUILLON_PREFIX", std::nullopt);
+    testing_support::ScopedEnvironment dataHome("XDG_DATA_HOME", "/xdg/data");
     fs::path expected = geteuid() == 0 ? fs::path("/var/lib/quillon") : fs::path("/xdg/data/quillon");
     EXPECT_EQ(root(), expected);
-    ::unsetenv("XDG_DATA_HOME");
-    if (!saved.empty()) ::setenv("QUILLON_PREFIX", saved.c_str(), 1);
 }
 
 // Sets the modification time of the entry itself (a link's own, not its target's).

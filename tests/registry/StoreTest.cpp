@@ -9,6 +9,7 @@
 
 #include "platform/prefix/Prefix.h"
 #include "platform/registry/RegistryStore.h"
+#include "tests/support/ScopedEnvironment.h"
 #include "tests/support/TestPrefix.h"
 
 namespace fs = std::filesystem;
@@ -189,23 +190,16 @@ TEST_F(Store, ATransactionMakesAllItsChangesOrNone) {
 // Points QUILLON_PREFIX somewhere else for one test.
 class PrefixVariable {
 public:
-    explicit PrefixVariable(const fs::path& where) {
-        if (const char* old = std::getenv("QUILLON_PREFIX")) old_ = old;
-        ::setenv("QUILLON_PREFIX", where.c_str(), 1);
+    explicit PrefixVariable(const fs::path& where) : variable_("QUILLON_PREFIX", where.string()) {
         RegistryStore::resetPrefixStore();
     }
-    ~PrefixVariable() {
-        if (old_)
-            ::setenv("QUILLON_PREFIX", old_->c_str(), 1);
-        else
-            ::unsetenv("QUILLON_PREFIX");
-        RegistryStore::resetPrefixStore();
-    }
+    // The store of the prefix set here goes before the variable is restored.
+    ~PrefixVariable() { RegistryStore::resetPrefixStore(); }
     PrefixVariable(const PrefixVariable&) = delete;
     PrefixVariable& operator=(const PrefixVariable&) = delete;
 
 private:
-    std::optional<std::string> old_;
+    testing_support::ScopedEnvironment variable_;
 };
 
 TEST(PrefixStore, APrefixThatWasNeverMadeIsAnErrorAndGetsNoStore) {

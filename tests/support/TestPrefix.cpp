@@ -21,12 +21,8 @@ fs::path makeTempDirectory(const std::string& stem) {
     return pattern;
 }
 
-TestPrefix::TestPrefix(Libraries libraries) : root_(makeTempDirectory("quillon-prefix")) {
-    if (const char* p = std::getenv("QUILLON_PREFIX")) {
-        previous_ = p;
-        hadPrevious_ = true;
-    }
-    ::setenv("QUILLON_PREFIX", root_.c_str(), 1);
+TestPrefix::TestPrefix(Libraries libraries)
+    : root_(makeTempDirectory("quillon-prefix")), prefixVariable_("QUILLON_PREFIX", root_.string()) {
     platform::registry::RegistryStore::resetPrefixStore();
     if (libraries == Libraries::Registered) {
         auto result = runProgram(program("quillon-prefix"), {"init", root_.string()});
@@ -39,10 +35,6 @@ TestPrefix::TestPrefix(Libraries libraries) : root_(makeTempDirectory("quillon-p
 
 TestPrefix::~TestPrefix() {
     platform::registry::RegistryStore::resetPrefixStore();
-    if (hadPrevious_)
-        ::setenv("QUILLON_PREFIX", previous_.c_str(), 1);
-    else
-        ::unsetenv("QUILLON_PREFIX");
     std::error_code ec;
     fs::remove_all(root_, ec);
 }

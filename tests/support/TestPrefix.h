@@ -6,6 +6,8 @@
 #include <filesystem>
 #include <string>
 
+#include "tests/support/ScopedEnvironment.h"
+
 namespace testing_support {
 
 enum class Libraries { NotRegistered, Registered };
@@ -25,8 +27,7 @@ public:
 
 private:
     std::filesystem::path root_;
-    std::string previous_;
-    bool hadPrevious_ = false;
+    ScopedEnvironment prefixVariable_;
 };
 
 // A fresh empty folder under the system temp folder, removed by the caller.

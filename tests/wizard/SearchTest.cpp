@@ -14,6 +14,7 @@
 #include "quillon/pages/frmSearchProgress.h"
 #include "tests/support/FtpServer.h"
 #include "tests/support/Recording.h"
+#include "tests/support/ScopedEnvironment.h"
 #include "tests/support/TestPrefix.h"
 #include "tests/wizard/UpdateServers.h"
 #include "tests/wizard/WizardFixture.h"
@@ -38,13 +39,9 @@ const std::string kInternetError =
 class Discovery : public WizardTest {
 protected:
     Discovery() : serverRoot(testing_support::makeTempDirectory("quillon-updates")) {
-        ::setenv("QUILLON_TEST_CALL_LOG", callLog.c_str(), 1);
-        ::setenv("QUILLON_FTP_CONNECT_TIMEOUT", "10", 1);
         testing_support::recordCallsOf(gorsl::CLSID_InternetClient);
     }
     ~Discovery() override {
-        ::unsetenv("QUILLON_TEST_CALL_LOG");
-        ::unsetenv("QUILLON_TEST_INTERNET");
         std::error_code ec;
         fs::remove_all(serverRoot, ec);
     }
@@ -68,6 +65,10 @@ protected:
     fs::path serverRoot;
     fs::path callLog = prefix / "calls.log";
     std::unique_ptr<FtpServer> server;
+    testing_support::ScopedEnvironment callLogVariable{"QUILLON_TEST_CALL_LOG", callLog.string()};
+    testing_support::ScopedEnvironment connectTimeout{"QUILLON_FTP_CONNECT_TIMEOUT", "10"};
+    // Unset: the Internet client works; "unavailable": it cannot be opened.
+    testing_support::ScopedEnvironment internet{"QUILLON_TEST_INTERNET", std::nullopt};
 };
 
 TEST_F(Discovery, DownloadFileTellsEachFailureAndClosesOnlyAfterAConnect) {
@@ -127,9 +128,9 @@ TEST_F(Discovery, DownloadFileTellsEachFailureAndClosesOnlyAfterAConnect) {
     for (const auto& c : cases) {
         registerServer(c.server);
         if (c.internet)
-            ::unsetenv("QUILLON_TEST_INTERNET");
+            internet.unset();
         else
-            ::setenv("QUILLON_TEST_INTERNET", "unavailable", 1);
+            internet.set("unavailable");
         writeFile(nativeLocal, "stale");
         std::size_t closesBefore = calls("Gorsld.Close");
         TestHost boxes;
@@ -150,7 +151,7 @@ TEST_F(Discovery, DownloadFileTellsEachFailureAndClosesOnlyAfterAConnect) {
         EXPECT_EQ(fs::exists(nativeLocal), c.stale == Stale::Kept) << c.name;
     }
 
-    ::unsetenv("QUILLON_TEST_INTERNET");
+    internet.unset();
     registerServer(entry());
     std::size_t closesBefore = calls("Gorsld.Close");
     TestHost boxes;
@@ -252,7 +253,7 @@ TEST_F(Discovery, SearchOnlyRunReportsTheFirstUpdateAndShowsNoPage) {
     EXPECT_EQ(get(quillon::settings::kBaseKey, "LastD"), "a.zip");
 }
 
-TEST_F(Discovery, LocalServerReportsAMissingDescriptionUnderTheRowsTitle) {
+TEST_F(Discovery, LocalServerReportsEachFileThatDidNotArriveUnderTheRowsTitle) {
     // \\srv\share\updates is the prefix's unc/srv/share/updates.
     const fs::path share = prefix / "unc/srv/share/updates";
     writeFile(share / "a.idx", indexFor("=1.=0.=0", "a.sl"));
@@ -263,6 +264,7 @@ TEST_F(Discovery, LocalServerReportsAMissingDescriptionUnderTheRowsTitle) {
     registerProduct({"A", "Produkt A", "", "a.idx"});
     registerProduct({"B", "Produkt B", "", "b.idx"});
     registerProduct({"C", "Produkt C", "", "c.idx"});
+    registerProduct({"D", "Produkt D", "", "missing.idx"});
     useLocalServer("srv", "share\\updates");
 
     host.whenShown("frmProductSelection", [](forms::Form& page) { TestHost::click(page, "cmdContinue"); });
@@ -274,10 +276,12 @@ TEST_F(Discovery, LocalServerReportsAMissingDescriptionUnderTheRowsTitle) {
         TestHost::click(page, "cmdCancel");
     });
     run("");
-    ASSERT_EQ(host.messageBoxes().size(), 2u);
-    for (const char* product : {"B", "C"}) {
-        const auto& box = host.messageBoxes()[*product == 'B' ? 0 : 1];
-        EXPECT_EQ(box.title, std::string("Produkt ") + product + " - Fehler");
+    // B: the description is missing; C: the index is too large; D: the index is missing.
+    const char* failed[] = {"B", "C", "D"};
+    ASSERT_EQ(host.messageBoxes().size(), std::size(failed));
+    for (std::size_t i = 0; i < std::size(failed); ++i) {
+        const auto& box = host.messageBoxes()[i];
+        EXPECT_EQ(box.title, std::string("Produkt ") + failed[i] + " - Fehler");
         EXPECT_EQ(box.text, "Update fehlgeschlagen: Lokaler Server lieferte keine g\xC3\xBCltige Datei.");
         EXPECT_EQ(box.style, 48);
     }
@@ -292,7 +296,8 @@ TEST_F(Discovery, ContinueDisablesThePageAndOffersTheRestartOnlyWhenAsked) {
     writeFile(serverRoot / "updates/a.sl", descriptionFor(3, "a.zip", "A"));
     registerProduct({"A", "Produkt A", "S", "a.idx"});
     const fs::path restarts = prefix / "restarts.log";
-    ::setenv("QUILLON_RESTART_COMMAND", ("echo restart >> '" + restarts.string() + "'").c_str(), 1);
+    testing_support::ScopedEnvironment restartCommand("QUILLON_RESTART_COMMAND",
+                                                      "echo restart >> '" + restarts.string() + "'");
 
     for (bool reboot : {false, true}) {
         host.whenShown("frmProductSelection", [](forms::Form& page) { TestHost::click(page, "cmdContinue"); });
@@ -320,7 +325,6 @@ TEST_F(Discovery, ContinueDisablesThePageAndOffersTheRestartOnlyWhenAsked) {
         EXPECT_EQ(host.messageBoxes()[boxesBefore].text, "Alle Updates wurden ausgef\xC3\xBChrt.");
     }
     EXPECT_EQ(readFile(restarts), "restart\n");  // once, after both pages were unloaded
-    ::unsetenv("QUILLON_RESTART_COMMAND");
 }
 
 TEST_F(Discovery, CancelOnTheFoundUpdatesPageInstallsNothingAndWritesNothingMore) {

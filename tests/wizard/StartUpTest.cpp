@@ -11,6 +11,7 @@
 #include "quillon/pages/frmSearchProgress.h"
 #include "tests/support/Programs.h"
 #include "tests/support/Recording.h"
+#include "tests/support/ScopedEnvironment.h"
 #include "tests/wizard/WizardFixture.h"
 
 namespace wizard_tests {
@@ -105,7 +106,7 @@ TEST_F(WizardTest, DirectUpdateKeepsTheBlanksOfTheUpdateDataAndTicksTheOneRow) {
 
 TEST_F(WizardTest, AnnouncesItselfOncePerStartInEveryMode) {
     auto log = prefix / "calls.log";
-    ::setenv("QUILLON_TEST_CALL_LOG", log.c_str(), 1);
+    testing_support::ScopedEnvironment callLog("QUILLON_TEST_CALL_LOG", log.string());
     testing_support::recordCallsOf(gorsl::CLSID_GorslaTools);
     quillon::toollib::releaseGlobalObjects();
 
@@ -121,7 +122,6 @@ TEST_F(WizardTest, AnnouncesItselfOncePerStartInEveryMode) {
         ASSERT_EQ(calls.size(), runs) << line;
         EXPECT_EQ(calls.back(), expected);
     }
-    ::unsetenv("QUILLON_TEST_CALL_LOG");
 }
 
 TEST_F(WizardTest, ProductPageListsEveryProductTickedInTheRegistrysOrder) {
