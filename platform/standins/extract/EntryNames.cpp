@@ -88,4 +88,24 @@ bool linkStaysInside(const std::vector<std::string>& linkComponents, std::string
     return true;
 }
 
+namespace {
+bool sameName(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (a[i] != b[i] && !(isSeparator(a[i]) && isSeparator(b[i]))) return false;
+    return true;
+}
+}  // namespace
+
+TargetSplit splitAtEntryName(std::string_view target, std::string_view entryName) {
+    if (!entryName.empty() && target.size() >= entryName.size()) {
+        const std::size_t cut = target.size() - entryName.size();
+        if (sameName(target.substr(cut), entryName) && (cut == 0 || isSeparator(target[cut - 1])))
+            return {target.substr(0, cut), target.substr(cut)};
+    }
+    const std::size_t sep = target.find_last_of("\\/");
+    if (sep == std::string_view::npos) return {{}, target};
+    return {target.substr(0, sep + 1), target.substr(sep + 1)};
+}
+
 }  // namespace extract

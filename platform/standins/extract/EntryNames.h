@@ -39,4 +39,15 @@ CheckedName checkEntryName(std::string_view name);
 // climbs above the folder. Links met on the way are judged by the extractor against the disk.
 bool linkStaysInside(const std::vector<std::string>& linkComponents, std::string_view target);
 
+// A caller's target path for one entry, cut where the entry's own name begins, so that only
+// that name is judged and placed by the extractor.
+struct TargetSplit {
+    std::string_view folder;  // the caller's part, as written (trailing separator kept); may be empty
+    std::string_view name;    // below `folder`
+};
+// When `target` ends with `entryName` after a separator (or is it; "/" and "\" count as the
+// same), the folder is what comes before and the name is `entryName`. Otherwise the folder is
+// `target` up to and including its last separator and the name what follows.
+TargetSplit splitAtEntryName(std::string_view target, std::string_view entryName);
+
 }  // namespace extract

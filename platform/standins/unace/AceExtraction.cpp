@@ -3,6 +3,7 @@
 
 #include <new>
 
+#include "platform/standins/extract/EntryNames.h"
 #include "platform/standins/unace/AceError.h"
 #include "platform/standins/unace/UnAce.h"
 
@@ -11,13 +12,6 @@ namespace unace {
 namespace {
 bool isSeparator(char c) {
     return c == '\\' || c == '/';
-}
-bool sameName(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (a[i] != b[i] && !(isSeparator(a[i]) && isSeparator(b[i]))) return false;
-    }
-    return true;
 }
 // Without the separators at its end, except where they are the root (a drive's or a lone
 // separator): the path mapping keeps a POSIX path as it is, a trailing backslash and all.
@@ -29,15 +23,8 @@ std::string folderOf(std::string_view path) {
 }  // namespace
 
 ExtractionTarget splitTarget(std::string_view target, std::string_view entryName) {
-    if (!entryName.empty() && target.size() >= entryName.size()) {
-        const std::size_t cut = target.size() - entryName.size();
-        if (sameName(target.substr(cut), entryName) && (cut == 0 || isSeparator(target[cut - 1]))) {
-            return {folderOf(target.substr(0, cut)), std::string(entryName)};
-        }
-    }
-    const std::size_t sep = target.find_last_of("\\/");
-    if (sep == std::string_view::npos) return {"", std::string(target)};
-    return {folderOf(target.substr(0, sep + 1)), std::string(target.substr(sep + 1))};
+    const extract::TargetSplit split = extract::splitAtEntryName(target, entryName);
+    return {folderOf(split.folder), std::string(split.name)};
 }
 
 std::optional<std::time_t> dosTime(std::uint32_t value) {

@@ -2,7 +2,7 @@
 // Where RARProcessFile writes an entry: the folder that the caller chose and the part of the
 // target that names the entry below it. Only the entry's own name (which comes from the
 // archive) is judged and placed by the safe extractor; what the caller wrote before it is the
-// caller's folder. Part of platform/standins/unrar; standard library only.
+// caller's folder. Part of platform/standins/unrar; depends on platform/standins/extract.
 #pragma once
 
 #include <string>
