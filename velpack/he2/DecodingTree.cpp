@@ -6,7 +6,9 @@
 #include <bit>
 #include <cassert>
 #include <cstring>
+#include <memory>
 #include <new>
+#include <optional>
 
 #include "platform/support/LargeString.h"
 
@@ -59,6 +61,10 @@ void DecodingTree::add(unsigned char symbol, const unsigned char* bits, unsigned
 namespace {
 constexpr unsigned kMaxLookupBits = 12;
 constexpr unsigned kMaxCodesPerEntry = 3;
+// Data from this size on is decoded by two decoders at once (see decode).
+constexpr std::size_t kSpeculateBytes = 64 * 1024;
+// How many of its first codes the second decoder keeps the starts of, for the first to meet.
+constexpr std::size_t kSyncCodes = 256;
 constexpr std::uint32_t single(unsigned length, std::uint32_t symbol) {
     return (symbol << 8) | (1u << 4) | length;
 }
@@ -146,39 +152,101 @@ DecodingTree::Outcome DecodingTree::decode(std::string_view data, std::uint32_t 
     const std::size_t fastBytes = bytes >= 16 ? bytes - 8 : 0;  // loads start below this byte
     if (fastBytes > 0) buildLookup(lookup.data(), width);
 
-    // Past `capacity` (when `count` is more than the data can hold) the walk meets the end.
-    while (static_cast<std::uint64_t>(o - begin) < count) {
-        if ((bit >> 3) < fastBytes && end - o > 4 * kMaxCodesPerEntry) {
-            std::uint64_t w = load64(d + (bit >> 3)) >> (bit & 7);  // at least 57 valid bits
-            auto step = [&] {
-                const std::uint32_t e = lookup[w & mask];
-                if (e == 0) return false;
-                store32(o, e >> 8);  // the fourth byte is slack, overwritten later
-                o += (e >> 4) & 0xFu;
-                w >>= e & 0xFu;
-                bit += e & 0xFu;
-                return true;
-            };
-            if (step() && step() && step() && step()) continue;
-        }
-        // One code, bit by bit.
+    // One code, bit by bit: the exact rule, which every other way of decoding must match.
+    // Nothing: a byte was decoded. Otherwise how the decode ends.
+    auto walkOne = [&](std::uint64_t& at, unsigned char*& to) -> std::optional<Outcome> {
         std::uint32_t node = 0;
         for (;;) {
-            if (bit == totalBits) return Outcome::DataEnded;
-            const unsigned b = (d[bit >> 3] >> (bit & 7)) & 1u;
-            ++bit;
+            if (at == totalBits) return Outcome::DataEnded;
+            const unsigned b = (d[at >> 3] >> (at & 7)) & 1u;
+            ++at;
             const std::uint32_t ref = nodes_[node].child[b];
             if (ref == 0) return Outcome::MissingBranch;
             if (ref & kLeaf) {
-                assert(o < end);
-                *o++ = static_cast<unsigned char>(ref);
-                break;
+                *to++ = static_cast<unsigned char>(ref);
+                return std::nullopt;
             }
             node = ref;
         }
+    };
+    // Up to four lookups from one load while the load stays in the data and `to` has room for
+    // them (up to 3 bytes each and a byte of slack) below `limit`; false when an entry was
+    // missing (a long code, or a missing branch: the walk decides) or there was no room.
+    auto lookupSteps = [&](std::uint64_t& at, unsigned char*& to, const unsigned char* limit) {
+        if ((at >> 3) >= fastBytes || limit - to <= 4 * static_cast<std::ptrdiff_t>(kMaxCodesPerEntry)) return false;
+        std::uint64_t w = load64(d + (at >> 3)) >> (at & 7);  // at least 57 valid bits
+        for (int k = 0; k < 4; ++k) {
+            const std::uint32_t e = lookup[w & mask];
+            if (e == 0) return false;
+            store32(to, e >> 8);  // the fourth byte is slack, overwritten later
+            to += (e >> 4) & 0xFu;
+            w >>= e & 0xFu;
+            at += e & 0xFu;
+        }
+        return true;
+    };
+    // Decodes from `bit` until `count` bytes are there, or (at a step's end) `bit` has
+    // reached `stop`. Nothing: stopped there; otherwise how the decode ends.
+    auto run = [&](std::uint64_t stop) -> std::optional<Outcome> {
+        while (static_cast<std::uint64_t>(o - begin) < count) {
+            if (bit >= stop) return std::nullopt;
+            if (lookupSteps(bit, o, end)) continue;
+            // Past `capacity` (when `count` is more than the data can hold) the walk meets the end.
+            assert(o < end || bit == totalBits);
+            if (auto ending = walkOne(bit, o)) return ending;
+        }
+        return (bit + 7) / 8 < bytes ? Outcome::DataLeftOver : Outcome::Decoded;
+    };
+
+    // The data has no block boundaries. On long data a second decoder (B) starts in the middle
+    // at a guessed code boundary and runs interleaved with the first (A), so that one thread
+    // follows two chains of lookups at once. B decodes its first codes one by one and keeps
+    // where each starts; once A, which is always right, ends a code exactly where one of them
+    // starts, both read the same codes from there on, and A takes B's bytes and position.
+    // When they never meet, or B's bytes would pass the stated length, B's work is dropped and
+    // A goes on alone; B only ever stops before what it cannot decode, so A meets every
+    // error itself, where a walk bit by bit would meet it.
+    if (bytes >= kSpeculateBytes && count >= kSpeculateBytes) {
+        const std::uint64_t middle = (bytes / 2) * 8;
+        // Only the pages B writes are touched.
+        std::unique_ptr<unsigned char[]> tail(new unsigned char[capacity + 16]);
+        unsigned char* t = tail.get();
+        const unsigned char* const tailEnd = t + capacity;
+        std::array<std::uint64_t, kSyncCodes> starts;  // where B's first codes start
+        std::uint64_t b = middle;
+        std::size_t started = 0;
+        for (; started < kSyncCodes; ++started) {
+            starts[started] = b;
+            if (walkOne(b, t)) break;  // the guess led nowhere
+        }
+        if (started == kSyncCodes) {
+            // A stops short of the middle, so that it compares each of its code ends there.
+            const std::uint64_t stopA = middle - 64 * 8;
+            bool bRuns = true;
+            while (static_cast<std::uint64_t>(o - begin) < count && bit < stopA) {
+                if (!lookupSteps(bit, o, end)) {
+                    if (auto ending = walkOne(bit, o)) return *ending;
+                    continue;
+                }
+                if (bRuns) bRuns = lookupSteps(b, t, tailEnd);
+            }
+            while (bRuns) bRuns = lookupSteps(b, t, tailEnd);
+            std::size_t k = 0;
+            while (static_cast<std::uint64_t>(o - begin) < count) {
+                while (k < kSyncCodes && starts[k] < bit) ++k;
+                if (k == kSyncCodes || starts[k] == bit) break;
+                if (auto ending = walkOne(bit, o)) return *ending;
+            }
+            const auto taken = static_cast<std::uint64_t>(t - tail.get()) - k;
+            if (k < kSyncCodes && starts[k] == bit && static_cast<std::uint64_t>(o - begin) + taken <= count) {
+                std::memcpy(o, tail.get() + k, static_cast<std::size_t>(taken));
+                o += taken;
+                bit = b;
+            }
+        }
     }
-    if ((bit + 7) / 8 < bytes) return Outcome::DataLeftOver;
-    return Outcome::Decoded;
+    if (auto ending = run(~std::uint64_t{0})) return *ending;
+    return Outcome::Decoded;  // not reached: run stops only at the end
 }
 
 }  // namespace velpack::he2
