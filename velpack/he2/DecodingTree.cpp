@@ -61,10 +61,16 @@ void DecodingTree::add(unsigned char symbol, const unsigned char* bits, unsigned
 namespace {
 constexpr unsigned kMaxLookupBits = 12;
 constexpr unsigned kMaxCodesPerEntry = 3;
+#ifndef FUZZING_BUILD_MODE_UNSAFE_FOR_PRODUCTION
 // Data from this size on is decoded by two decoders at once (see decode).
 constexpr std::size_t kSpeculateBytes = 64 * 1024;
 // How many of its first codes the second decoder keeps the starts of, for the first to meet.
 constexpr std::size_t kSyncCodes = 256;
+#else
+// Fuzzing reaches the two decoders with short inputs.
+constexpr std::size_t kSpeculateBytes = 64;
+constexpr std::size_t kSyncCodes = 8;
+#endif
 constexpr std::uint32_t single(unsigned length, std::uint32_t symbol) {
     return (symbol << 8) | (1u << 4) | length;
 }
@@ -221,7 +227,7 @@ DecodingTree::Outcome DecodingTree::decode(std::string_view data, std::uint32_t 
         }
         if (started == kSyncCodes) {
             // A stops short of the middle, so that it compares each of its code ends there.
-            const std::uint64_t stopA = middle - 64 * 8;
+            const std::uint64_t stopA = middle - std::min<std::uint64_t>(middle, 64 * 8);
             bool bRuns = true;
             while (static_cast<std::uint64_t>(o - begin) < count && bit < stopA) {
                 if (!lookupSteps(bit, o, end)) {
