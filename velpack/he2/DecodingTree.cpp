@@ -216,6 +216,7 @@ DecodingTree::Outcome DecodingTree::decode(std::string_view data, std::uint32_t 
         const std::uint64_t middle = (bytes / 2) * 8;
         // Only the pages B writes are touched.
         std::unique_ptr<unsigned char[]> tail(new unsigned char[capacity + 16]);
+        platform::adviseHugePages(tail.get(), capacity + 16);
         unsigned char* t = tail.get();
         const unsigned char* const tailEnd = t + capacity;
         std::array<std::uint64_t, kSyncCodes> starts;  // where B's first codes start
