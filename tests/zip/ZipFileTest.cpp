@@ -156,6 +156,82 @@ TEST_F(ZipFileTest, ArchivesItMakesPassThePeersTestsInEveryLevel) {
     }
 }
 
+// Enough files for the workers that deflate and inflate ahead of the writer: the events still
+// come one file after the other in entry order, what deflate cannot shrink is stored, and
+// every byte comes back.
+TEST_F(ZipFileTest, ManyFilesKeepTheirEventsInEntryOrderBothWays) {
+    std::uint32_t x = 7;
+    auto noise = [&](std::size_t n) {
+        std::string out;
+        for (std::size_t i = 0; i < n; ++i) out += static_cast<char>((x = x * 1664525u + 1013904223u) >> 24);
+        return out;
+    };
+    auto text = [](std::size_t n, int seed) {
+        std::string out;
+        for (int i = 0; out.size() < n; ++i) out += "line " + std::to_string(i * seed % 1000) + " of a text\n";
+        return out.substr(0, n);
+    };
+    struct File {
+        std::string name, content;
+        bool compressible;
+    };
+    std::vector<File> files;
+    for (int i = 0; i < 60; ++i) {
+        char name[16];
+        std::snprintf(name, sizeof name, "f%03d.dat", i);
+        std::size_t size = 1 + static_cast<std::size_t>(i) * 7919 % 50000;
+        bool compressible = i % 3 != 0;
+        files.push_back({name, compressible ? text(size, i + 1) : noise(size), compressible});
+    }
+    files.push_back({"g-large.dat", text((5u << 20) + 123, 3), true});  // progress past 4 MiB
+    for (const File& f : files) writeFile(dir / "src" / f.name, f.content);
+
+    ZipObject z;
+    fs::path archive = dir / "many.zip";
+    z.zip->put_ArchiveName(archive.string());
+    ASSERT_EQ(z.zip->Compress((dir / "src" / "*.*").string()), static_cast<std::int32_t>(files.size()));
+    Lines zipping, expectedZipping;
+    for (const std::string& line : z.sink->events)
+        if (line.rfind("Zipping|", 0) == 0) zipping.push_back(line);
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        std::string size = std::to_string(files[i].content.size());
+        std::string left = std::to_string(files.size() - i);
+        expectedZipping.push_back("Zipping|" + files[i].name + "|" + size + "|0|0|" + left);
+        if (files[i].content.size() >= (4u << 20))
+            expectedZipping.push_back("Zipping|" + files[i].name + "|" + size + "|4194304|79|" + left);
+    }
+    EXPECT_EQ(zipping, expectedZipping);
+    ASSERT_EQ(z.sink->named("Zipped").size(), files.size());
+    for (std::size_t i = 0; i < files.size(); ++i)
+        EXPECT_EQ(z.sink->named("Zipped")[i].rfind("Zipped|" + files[i].name + "|", 0), 0u) << i;
+    EXPECT_EQ(runPeer("unzip", {"-t", "-q", archive.string()}).status, 0);
+
+    int error = 0;
+    zip_t* written = zip_open(archive.c_str(), ZIP_RDONLY, &error);
+    ASSERT_TRUE(written);
+    for (const File& f : files) {
+        zip_stat_t st;
+        ASSERT_EQ(zip_stat(written, f.name.c_str(), 0, &st), 0) << f.name;
+        EXPECT_EQ(st.comp_method, f.compressible && f.content.size() > 50 ? ZIP_CM_DEFLATE : ZIP_CM_STORE) << f.name;
+    }
+    zip_discard(written);
+
+    z.sink->events.clear();
+    ASSERT_EQ(z.zip->Extract((dir / "out").string()), static_cast<std::int32_t>(files.size()));
+    Lines unzipping, expectedUnzipping;
+    for (const std::string& line : z.sink->events)
+        if (line.rfind("Unzipp", 0) == 0) unzipping.push_back(line);
+    for (const File& f : files) {
+        std::string size = std::to_string(f.content.size());
+        expectedUnzipping.push_back("Unzipping|" + f.name + "|" + size + "|0|0");
+        if (f.content.size() >= (4u << 20))
+            expectedUnzipping.push_back("Unzipping|" + f.name + "|" + size + "|4194304|79");
+        expectedUnzipping.push_back("Unzipped|" + f.name + "|" + size + "|" + size + "|100");
+        EXPECT_EQ(readFile(dir / "out" / f.name), f.content) << f.name;
+    }
+    EXPECT_EQ(unzipping, expectedUnzipping);
+}
+
 TEST_F(ZipFileTest, StructureModesDecideTheStoredNames) {
     SourceTree tree(dir / "src");
     testing_support::TestPrefix prefix;

@@ -5,9 +5,13 @@
 #include <zip.h>
 
 #include <algorithm>
+#include <cstring>
 #include <ctime>
+#include <filesystem>
 #include <memory>
 #include <string>
+#include <string_view>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -16,6 +20,7 @@
 #include "platform/standins/addzip/CentralDirectory.h"
 #include "platform/standins/addzip/Messages.h"
 #include "platform/standins/addzip/Patterns.h"
+#include "platform/standins/addzip/WorkAhead.h"
 #include "platform/standins/extract/Extractor.h"
 
 namespace addzip {
@@ -46,22 +51,77 @@ AddZipCode codeOf(extract::Problem problem) {
     }
 }
 
-// One entry's bytes from libzip, with its progress as Unzipping and Unzipped messages.
+extract::Problem openProblem(zip_t* archive) {
+    int error = zip_error_code_zip(zip_get_error(archive));
+    zip_error_clear(archive);
+    return error == ZIP_ER_COMPNOTSUPP                               ? extract::Problem::UnsupportedMethod
+           : error == ZIP_ER_ENCRNOTSUPP || error == ZIP_ER_NOPASSWD ? extract::Problem::Encrypted
+                                                                     : extract::Problem::DamagedEntry;
+}
+
+// An entry inflated ahead of the extractor: what libzip gave, up to one byte more than the
+// entry declares (enough for the extractor to see that it runs long), and whether libzip
+// reported damage after those bytes.
+struct Inflated {
+    bool done = false;  // false: read the entry the ordinary way
+    extract::Problem problem = extract::Problem::None;
+    std::unique_ptr<char[]> data;
+    std::size_t size = 0;
+    bool damaged = false;
+};
+
+// Entries up to this size are inflated ahead on other threads; larger ones stream through
+// the caller's thread, so that memory stays bounded.
+constexpr std::uint64_t kInflateAheadLimit = 8u << 20;
+
+Inflated inflateEntry(zip_t* archive, zip_uint64_t index, std::uint64_t declared) {
+    Inflated out;
+    out.done = true;
+    EntryFile file(zip_fopen_index(archive, index, 0));
+    if (!file) {
+        out.problem = openProblem(archive);
+        return out;
+    }
+    std::size_t capacity = static_cast<std::size_t>(declared) + 1;
+    out.data = std::make_unique_for_overwrite<char[]>(capacity);
+    while (out.size < capacity) {
+        zip_int64_t n = zip_fread(file.get(), out.data.get() + out.size, capacity - out.size);
+        if (n < 0) {
+            out.damaged = true;
+            break;
+        }
+        if (n == 0) break;
+        out.size += static_cast<std::size_t>(n);
+    }
+    return out;
+}
+
+using InflateAhead = WorkAhead<Inflated>;
+
+// One entry's bytes, inflated ahead or read from libzip now, with its progress as Unzipping
+// and Unzipped messages.
 class ZipEntryData final : public extract::EntryData {
 public:
-    ZipEntryData(zip_t* archive, zip_uint64_t index, MessageWriter& writer, const std::string& name)
-        : archive_(archive), index_(index), writer_(writer), name_(name) {}
+    ZipEntryData(zip_t* archive, zip_uint64_t index, MessageWriter& writer, const std::string& name,
+                 InflateAhead* ahead, std::size_t job)
+        : archive_(archive), index_(index), writer_(writer), name_(name), ahead_(ahead), job_(job) {}
 
     extract::Problem open() override {
+        if (ahead_) {
+            inflated_ = ahead_->take(job_);
+            if (inflated_.done) return inflated_.problem;
+        }
         file_.reset(zip_fopen_index(archive_, index_, 0));
-        if (file_) return extract::Problem::None;
-        int error = zip_error_code_zip(zip_get_error(archive_));
-        zip_error_clear(archive_);
-        return error == ZIP_ER_COMPNOTSUPP                               ? extract::Problem::UnsupportedMethod
-               : error == ZIP_ER_ENCRNOTSUPP || error == ZIP_ER_NOPASSWD ? extract::Problem::Encrypted
-                                                                         : extract::Problem::DamagedEntry;
+        return file_ ? extract::Problem::None : openProblem(archive_);
     }
     std::int64_t read(char* buffer, std::size_t capacity) override {
+        if (inflated_.done) {
+            std::size_t n = std::min(capacity, inflated_.size - served_);
+            if (n == 0) return inflated_.damaged ? -1 : 0;
+            std::memcpy(buffer, inflated_.data.get() + served_, n);
+            served_ += n;
+            return static_cast<std::int64_t>(n);
+        }
         zip_int64_t n = zip_fread(file_.get(), buffer, capacity);
         return n < 0 ? -1 : static_cast<std::int64_t>(n);
     }
@@ -72,6 +132,7 @@ public:
     void advanced(std::uint64_t written) override { send(MessageCode::Unzipping, written); }
     void finished(std::uint64_t written) override {
         file_.reset();
+        inflated_ = {};
         send(MessageCode::Unzipped, written);
     }
 
@@ -85,17 +146,23 @@ private:
     zip_uint64_t index_;
     MessageWriter& writer_;
     const std::string& name_;
+    InflateAhead* ahead_;
+    std::size_t job_;
     EntryFile file_;
+    Inflated inflated_;
+    std::size_t served_ = 0;
     std::uint64_t size_ = 0;
 };
 
 class Extraction {
 public:
     Extraction(const UnzipSettings& settings, MessageWriter& writer, zip_t* archive,
-               std::vector<DirectoryFields> directory, extract::Extractor& extractor)
+               std::filesystem::path nativeArchive, std::vector<DirectoryFields> directory,
+               extract::Extractor& extractor)
         : settings_(settings),
           writer_(writer),
           archive_(archive),
+          nativeArchive_(std::move(nativeArchive)),
           directory_(std::move(directory)),
           extractor_(extractor),
           include_(settings.include),
@@ -103,7 +170,9 @@ public:
 
     std::size_t run() {
         zip_int64_t count = zip_get_num_entries(archive_, 0);
+        planInflation(count);
         for (zip_int64_t i = 0; i < count; ++i) entry(static_cast<zip_uint64_t>(i));
+        ahead_.reset();
         for (const extract::LateResult& late : extractor_.finish()) {
             writer_.error(late.name, codeOf(late.result.problem));
             --extracted_;
@@ -113,6 +182,63 @@ public:
     }
 
 private:
+    struct Planned {
+        zip_uint64_t index;
+        zip_stat_t stat;
+    };
+
+    // The selected plain files that are small enough are inflated on all cores ahead of the
+    // extractor. Each worker reads through its own libzip handle (one handle is not to be
+    // shared between threads) and only when its entry matches the one planned here.
+    void planInflation(zip_int64_t count) {
+        std::vector<std::uint64_t> weights;
+        for (zip_int64_t i = 0; i < count; ++i) {
+            auto index = static_cast<zip_uint64_t>(i);
+            zip_stat_t st;
+            constexpr zip_uint64_t kNeeded = ZIP_STAT_NAME | ZIP_STAT_SIZE | ZIP_STAT_COMP_SIZE | ZIP_STAT_CRC;
+            if (zip_stat_index(archive_, index, ZIP_FL_ENC_GUESS, &st) != 0 || (st.valid & kNeeded) != kNeeded)
+                continue;
+            if (((st.valid & ZIP_STAT_ENCRYPTION_METHOD) && st.encryption_method != ZIP_EM_NONE) ||
+                st.size > kInflateAheadLimit)
+                continue;
+            std::string_view name = st.name;
+            if (name.empty() || name.back() == '/' || name.back() == '\\' ||
+                !isSelected(include_, exclude_, std::string(name)))
+                continue;
+            EntryMode mode = entryMode(archive_, index);
+            if ((mode.unixMode && !S_ISREG(mode.mode)) || (mode.dosAttributes & 0x10)) continue;
+            jobOf_.emplace(index, planned_.size());
+            planned_.push_back({index, st});
+            weights.push_back(st.size + 1);
+        }
+        if (planned_.size() < 2) return;
+        unsigned threads = InflateAhead::defaultThreads();
+        handles_.resize(threads);
+        ahead_ = std::make_unique<InflateAhead>(
+            std::move(weights), [this](std::size_t job, unsigned slot) { return inflatePlanned(job, slot); }, threads,
+            InflateAhead::Limits{});
+    }
+
+    Inflated inflatePlanned(std::size_t job, unsigned slot) {
+        const Planned& planned = planned_[job];
+        zip_t* archive = archive_;
+        if (slot < handles_.size()) {
+            if (!handles_[slot]) {
+                AddZipCode code{};
+                handles_[slot] = openArchive(nativeArchive_, ZIP_RDONLY, code);
+                if (!handles_[slot]) return {};
+            }
+            archive = handles_[slot].get();
+            zip_stat_t st;
+            if (zip_stat_index(archive, planned.index, ZIP_FL_ENC_GUESS, &st) != 0 || !(st.valid & ZIP_STAT_NAME) ||
+                std::string_view(st.name) != planned.stat.name || st.size != planned.stat.size ||
+                st.comp_size != planned.stat.comp_size || st.crc != planned.stat.crc ||
+                st.comp_method != planned.stat.comp_method)
+                return {};
+        }
+        return inflateEntry(archive, planned.index, planned.stat.size);
+    }
+
     void entry(zip_uint64_t index) {
         zip_stat_t st;
         if (zip_stat_index(archive_, index, ZIP_FL_ENC_GUESS, &st) != 0 || !(st.valid & ZIP_STAT_NAME)) {
@@ -142,7 +268,9 @@ private:
         if ((st.valid & ZIP_STAT_ENCRYPTION_METHOD) && st.encryption_method != ZIP_EM_NONE)
             entry.unreadable = extract::Problem::Encrypted;
 
-        ZipEntryData data(archive_, index, writer_, name);
+        auto job = jobOf_.find(index);
+        bool ahead = ahead_ && job != jobOf_.end() && entry.size == planned_[job->second].stat.size;
+        ZipEntryData data(archive_, index, writer_, name, ahead ? ahead_.get() : nullptr, ahead ? job->second : 0);
         extract::EntryResult result = extractor_.extract(entry, data);
         switch (result.problem) {
             case extract::Problem::None:
@@ -171,12 +299,17 @@ private:
     const UnzipSettings& settings_;
     MessageWriter& writer_;
     zip_t* archive_;
+    std::filesystem::path nativeArchive_;
     std::vector<DirectoryFields> directory_;  // empty when it does not line up with libzip's entries
     extract::Extractor& extractor_;
     PatternList include_;
     PatternList exclude_;
     std::size_t selected_ = 0;
     std::size_t extracted_ = 0;
+    std::vector<Planned> planned_;
+    std::unordered_map<zip_uint64_t, std::size_t> jobOf_;  // entry index -> its planned job
+    std::vector<ArchivePtr> handles_;                      // one per worker, opened by it
+    std::unique_ptr<InflateAhead> ahead_;                  // let go before the handles
 };
 
 }  // namespace
@@ -207,7 +340,7 @@ std::int32_t runUnzip(const UnzipSettings& settings) {
     }
     std::vector<DirectoryFields> directory = readDirectoryFields(nativeArchive);
     if (directory.size() != static_cast<std::size_t>(zip_get_num_entries(archive.get(), 0))) directory.clear();
-    Extraction extraction(settings, writer, archive.get(), std::move(directory), *extractor);
+    Extraction extraction(settings, writer, archive.get(), nativeArchive, std::move(directory), *extractor);
     std::size_t extracted = extraction.run();
     if (writer.firstError() != 0) return -writer.firstError();
     return static_cast<std::int32_t>(std::min<std::size_t>(extracted, 0x7fffffff));

@@ -2,14 +2,17 @@
 #include "platform/standins/addzip/ZipSteps.h"
 
 #include <fcntl.h>
+#include <libdeflate.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <zip.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <ctime>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -18,6 +21,7 @@
 #include "platform/standins/addzip/Archive.h"
 #include "platform/standins/addzip/EntryNames.h"
 #include "platform/standins/addzip/Patterns.h"
+#include "platform/standins/addzip/WorkAhead.h"
 #include "platform/support/Wildcard.h"
 
 namespace addzip {
@@ -35,12 +39,113 @@ struct FoundFile {
     mode_t mode = 0;
 };
 
+// Files up to this size are read whole and deflated on all cores ahead of the writer; larger
+// ones stream through libzip on the caller's thread, so that memory stays bounded.
+constexpr std::uint64_t kDeflateAheadLimit = 16u << 20;
+
+// One file deflated ahead: its bytes deflated, or as they are when deflate did not make them
+// smaller (the entry is then stored).
+struct Deflated {
+    bool done = false;  // false: let libzip read and deflate the file the ordinary way
+    bool stored = false;
+    std::uint32_t crc = 0;
+    std::uint64_t size = 0;
+    std::unique_ptr<char[]> data;
+    std::size_t dataSize = 0;
+};
+
+// Whole-buffer deflate with libdeflate, one compressor per thread. It deflates these files in
+// about half of zlib's time at the same level and a little smaller; zlib (inside libzip) keeps
+// the files too large to be read whole.
+class Deflater {
+public:
+    explicit Deflater(int level) : compressor_(libdeflate_alloc_compressor(level)) {}
+    ~Deflater() { libdeflate_free_compressor(compressor_); }
+    Deflater(const Deflater&) = delete;
+    Deflater& operator=(const Deflater&) = delete;
+
+    bool ready() const { return compressor_ != nullptr; }
+
+    // The deflated size when it fits in `capacity` bytes of `out`, else nothing.
+    std::optional<std::size_t> deflate(const char* in, std::size_t size, char* out, std::size_t capacity) {
+        std::size_t n = libdeflate_deflate_compress(compressor_, in, size, out, capacity);
+        if (n == 0) return std::nullopt;
+        return n;
+    }
+
+private:
+    libdeflate_compressor* compressor_;
+};
+
+int deflateLevel(Level level) {
+    switch (level) {
+        case Level::Minimum:
+            return 1;
+        case Level::Maximum:
+            return 9;
+        default:
+            return 6;
+    }
+}
+
+// Reads the file whole (it may have changed since it was found: anything over the limit is
+// left to the ordinary way) and deflates it. A file that cannot be read is left to the
+// ordinary way too, which reports it as it always has.
+Deflated deflateFile(const FoundFile& file, Deflater& deflater) {
+    if (!deflater.ready()) return {};
+    int fd = ::open(file.native.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return {};
+    auto data = std::make_unique_for_overwrite<char[]>(static_cast<std::size_t>(file.size) + 1);
+    std::size_t capacity = static_cast<std::size_t>(file.size) + 1, got = 0;
+    bool failed = false;
+    while (got < capacity) {
+        ssize_t n = ::read(fd, data.get() + got, capacity - got);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            failed = n < 0;
+            break;
+        }
+        got += static_cast<std::size_t>(n);
+    }
+    ::close(fd);
+    if (failed || got > file.size) return {};
+    Deflated out;
+    out.size = got;
+    out.crc = libdeflate_crc32(0, data.get(), got);
+    // Kept deflated only when that makes it smaller, else stored: room for one byte less.
+    std::size_t room = got > 0 ? got - 1 : 0;
+    auto deflated = std::make_unique_for_overwrite<char[]>(std::max<std::size_t>(room, 1));
+    std::optional<std::size_t> packed =
+        got > 0 ? deflater.deflate(data.get(), got, deflated.get(), room) : std::nullopt;
+    if (packed) {
+        out.data = std::move(deflated);
+        out.dataSize = *packed;
+    } else {
+        out.stored = true;
+        out.data = std::move(data);
+        out.dataSize = got;
+    }
+    out.done = true;
+    return out;
+}
+
+using DeflateAhead = WorkAhead<Deflated>;
+
 struct CreateRun;
 
-// The data of one file, read by libzip while it writes the archive.
+// The data of one file, read by libzip while it writes the archive: deflated ahead when the
+// file has a job in `ahead`, else read here and deflated by libzip.
 struct FileSource {
     CreateRun* run = nullptr;
     const FoundFile* file = nullptr;
+    zip_t* archive = nullptr;
+    zip_uint64_t index = 0;
+    DeflateAhead* ahead = nullptr;
+    std::size_t job = 0;
+    bool taken = false;
+    bool servedAhead = false;  // served from `deflated`, which is let go when libzip frees the source
+    Deflated deflated;
+    std::size_t served = 0;
     int fd = -1;
     std::uint64_t read = 0;
     std::uint64_t reported = 0;
@@ -66,8 +171,78 @@ bool reportZipping(FileSource& s) {
          number(percentDone(s.read, s.file->size)), remaining(s)});
 }
 
+// The file's deflated bytes, waited for on the first question libzip asks. An entry that
+// deflate did not shrink is switched to stored before libzip writes its header, so that libzip
+// copies the bytes as they are instead of deflating them itself.
+const Deflated& deflatedAhead(FileSource& s) {
+    if (s.ahead && !s.taken) {
+        s.taken = true;
+        s.deflated = s.ahead->take(s.job);
+        s.servedAhead = s.deflated.done;
+        if (s.deflated.done && s.deflated.stored) zip_set_file_compression(s.archive, s.index, ZIP_CM_STORE, 0);
+    }
+    return s.deflated;
+}
+
+// Progress while libzip copies deflated bytes: the share of the file they stand for.
+bool reportServed(FileSource& s) {
+    const Deflated& d = s.deflated;
+    std::uint64_t standsFor = d.dataSize == 0 ? d.size : d.size * s.served / d.dataSize;
+    while (s.reported + kProgressStep <= standsFor) {
+        s.read = s.reported + kProgressStep;
+        if (!reportZipping(s)) return false;
+    }
+    s.read = standsFor;
+    return true;
+}
+
 zip_int64_t fileSourceCallback(void* userdata, void* data, zip_uint64_t length, zip_source_cmd_t command) {
     auto& s = *static_cast<FileSource*>(userdata);
+    // Only the questions of writing wait for the deflated bytes; discarding the archive does not.
+    bool writing = command == ZIP_SOURCE_STAT || command == ZIP_SOURCE_OPEN || command == ZIP_SOURCE_READ ||
+                   command == ZIP_SOURCE_CLOSE;
+    if (writing ? deflatedAhead(s).done : s.deflated.done) {
+        switch (command) {
+            case ZIP_SOURCE_OPEN:
+                s.served = 0;
+                s.read = 0;
+                if (!reportZipping(s)) {
+                    zip_error_set(&s.error, ZIP_ER_INTERNAL, 0);
+                    return -1;
+                }
+                return 0;
+            case ZIP_SOURCE_READ: {
+                std::size_t n = std::min<std::size_t>(length, s.deflated.dataSize - s.served);
+                std::memcpy(data, s.deflated.data.get() + s.served, n);
+                s.served += n;
+                if (!reportServed(s)) {
+                    zip_error_set(&s.error, ZIP_ER_INTERNAL, 0);
+                    return -1;
+                }
+                return static_cast<zip_int64_t>(n);
+            }
+            case ZIP_SOURCE_STAT: {
+                auto* st = ZIP_SOURCE_GET_ARGS(zip_stat_t, data, length, &s.error);
+                if (!st) return -1;
+                zip_stat_init(st);
+                st->valid = ZIP_STAT_SIZE | ZIP_STAT_MTIME | ZIP_STAT_COMP_SIZE | ZIP_STAT_COMP_METHOD | ZIP_STAT_CRC;
+                st->size = s.deflated.size;
+                st->mtime = s.file->modified;
+                st->comp_size = s.deflated.dataSize;
+                st->comp_method = s.deflated.stored ? ZIP_CM_STORE : ZIP_CM_DEFLATE;
+                st->crc = s.deflated.crc;
+                return sizeof(zip_stat_t);
+            }
+            case ZIP_SOURCE_CLOSE:
+                if (++s.run->closed == s.run->total) s.run->writer.sendCatching(MessageCode::Copying, {});
+                return 0;
+            case ZIP_SOURCE_FREE:
+                s.deflated = {};
+                return 0;
+            default:
+                break;  // the rest as for a file read here
+        }
+    }
     switch (command) {
         case ZIP_SOURCE_OPEN:
             s.fd = ::open(s.file->native.c_str(), O_RDONLY | O_CLOEXEC);
@@ -278,6 +453,39 @@ void storeWhatDeflateDidNotShrink(const fs::path& native, const std::vector<cons
     if (changed) archive.commit();
 }
 
+// Deflating on all cores: a job for each file small enough to be read whole, in the order
+// libzip writes the entries (by index), each worker with its own deflate stream.
+std::unique_ptr<DeflateAhead> deflateAhead(Level level, std::vector<std::unique_ptr<FileSource>>& sources) {
+    if (level == Level::None) return nullptr;
+    std::vector<FileSource*> planned;
+    for (const auto& source : sources)
+        if (source->file->size <= kDeflateAheadLimit) planned.push_back(source.get());
+    if (planned.size() < 2) return nullptr;
+    std::sort(planned.begin(), planned.end(),
+              [](const FileSource* a, const FileSource* b) { return a->index < b->index; });
+    std::vector<std::uint64_t> weights;
+    std::vector<const FoundFile*> files;
+    for (std::size_t job = 0; job < planned.size(); ++job) {
+        weights.push_back(planned[job]->file->size * 2 + 1);  // the file and its deflated copy
+        files.push_back(planned[job]->file);
+    }
+    unsigned threads = DeflateAhead::defaultThreads();
+    auto deflaters = std::make_shared<std::vector<std::unique_ptr<Deflater>>>(threads + 1);
+    auto ahead = std::make_unique<DeflateAhead>(
+        std::move(weights),
+        [files = std::move(files), deflaters, compressionLevel = deflateLevel(level)](std::size_t job, unsigned slot) {
+            std::unique_ptr<Deflater>& deflater = (*deflaters)[slot];
+            if (!deflater) deflater = std::make_unique<Deflater>(compressionLevel);
+            return deflateFile(*files[job], *deflater);
+        },
+        threads, DeflateAhead::Limits{64u << 20, 512});
+    for (std::size_t job = 0; job < planned.size(); ++job) {
+        planned[job]->ahead = ahead.get();
+        planned[job]->job = job;
+    }
+    return ahead;
+}
+
 }  // namespace
 
 std::int16_t createArchive(const ZipSettings& settings, const fs::path& native, MessageWriter& writer) {
@@ -356,6 +564,8 @@ std::int16_t createArchive(const ZipSettings& settings, const fs::path& native, 
             continue;
         }
         auto i = static_cast<zip_uint64_t>(index);
+        source->archive = archive.get();
+        source->index = i;
         setCompression(archive.get(), i, settings.level);
         std::uint32_t dos = (file->mode & S_IWUSR) ? 0x20 : 0x21;  // archive bit, read-only when not writable
         zip_file_set_external_attributes(archive.get(), i, 0, ZIP_OPSYS_UNIX,
@@ -371,15 +581,20 @@ std::int16_t createArchive(const ZipSettings& settings, const fs::path& native, 
         return writer.firstError() ? errorResult(writer) : 0;
     }
     if (added.empty()) writer.send(MessageCode::Copying, {});
+    std::unique_ptr<DeflateAhead> ahead = deflateAhead(settings.level, sources);
     if (!archive.commit()) {
         writer.rethrowPending();
         if (!run.failedFile.empty()) writer.error(run.failedFile, AddZipCode::FileUnreadable);
         writer.error(settings.archiveName, AddZipCode::ArchiveNotWritten);
         return errorResult(writer);
     }
+    ahead.reset();
+    std::vector<const FoundFile*> streamed;
+    for (const auto& source : sources)
+        if (!source->servedAhead) streamed.push_back(source->file);
     sources.clear();
     writer.rethrowPending();
-    storeWhatDeflateDidNotShrink(native, added);
+    storeWhatDeflateDidNotShrink(native, streamed);
     writer.send(MessageCode::Copied, {});
 
     // The compressed sizes are known once the archive is written.
