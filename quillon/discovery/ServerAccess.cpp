@@ -4,6 +4,7 @@
 #include "platform/com/Conversion.h"
 #include "platform/com/Events.h"
 #include "platform/forms/MessageBox.h"
+#include "platform/support/TextCase.h"
 #include "quillon/ModMain.h"
 #include "quillon/settings/RegistryLayout.h"
 #include "quillon/toollib/ToolLibrary.h"
@@ -20,6 +21,19 @@ constexpr int kFailureStyle = forms::style::OkOnly | forms::style::Exclamation;
 void showFailure(const char* text) {
     forms::messageBox(text, kFailureStyle, "Fehler");
 }
+
+// How the client reaches a server of the given Protocol: service and connect flags.
+struct ConnectWay {
+    std::int32_t service;
+    std::int32_t flags;
+};
+std::optional<ConnectWay> connectWayFor(const std::string& protocol) {
+    const std::string name = platform::asciiLower(protocol);
+    if (name == "ftp") return ConnectWay{gorsl::kServiceFtp, 0};
+    if (name == "ftps") return ConnectWay{gorsl::kServiceFtp, gorsl::kConnectSecure};
+    if (name == "https") return ConnectWay{gorsl::kServiceHttp, gorsl::kConnectSecure};
+    return std::nullopt;
+}
 }  // namespace
 
 void ShowInternetError(const std::string& errorText) {
@@ -34,8 +48,10 @@ bool DownloadFile(const std::string& productKey, const std::string& remoteFile, 
                   platform::TransferKind kind, gorsl::IInternetClientEvents* progress, std::optional<FileRole> role) {
     auto& gorslb = toollib::gorslb();
     const std::string server = settings::updateServer(productKey);
+    const std::string protocol = settings::serverProtocol(server);
+    const std::optional<ConnectWay> way = connectWayFor(protocol);
     const std::string host = settings::serverHost(server);
-    const std::string port = settings::serverPort(server);
+    const std::string port = settings::serverPort(server, way && way->service == gorsl::kServiceHttp ? "443" : "21");
     const std::string directory = settings::serverPath(server);
     const std::string userName = settings::serverUserName(server);
     const std::string password = settings::serverPassword(server);
@@ -48,9 +64,14 @@ bool DownloadFile(const std::string& productKey, const std::string& remoteFile, 
         showFailure("Update fehlgeschlagen: Internet-Funktionen nicht verf\xC3\xBCgbar.");
         return false;
     }
-    if (client->Connect(toollib::kServiceFtp, host, platform::com::textToLong(port), userName, password, 0, 0) ==
-        False) {
-        ShowInternetError(client->LastErrorText());
+    // Plain FTP has no certificates; an unknown Protocol is refused, never taken for plain FTP.
+    if (way && (way->flags & gorsl::kConnectSecure))
+        if (const std::string caFile = settings::serverCAFile(server); !caFile.empty())
+            client->TrustCertificateAuthorities(caFile);
+    if (!way || client->Connect(way->service, host, platform::com::textToLong(port), userName, password, way->flags,
+                                0) == False) {
+        ShowInternetError(way ? client->LastErrorText()
+                              : "Protocol \"" + protocol + "\" is not supported, only ftp, ftps and https");
         showFailure("Update fehlgeschlagen: Keine Verbindung zum Update-Server.");
         return false;
     }

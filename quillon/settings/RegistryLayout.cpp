@@ -84,8 +84,11 @@ void writeInstalledVersion(const std::string& product, const std::string& major,
 std::string serverHost(const std::string& server) {
     return read(serverKey(server), "Host", "");
 }
-std::string serverPort(const std::string& server) {
-    return read(serverKey(server), "Port", "21");
+std::string serverProtocol(const std::string& server) {
+    return read(serverKey(server), "Protocol", "ftp");
+}
+std::string serverPort(const std::string& server, const char* protocolDefault) {
+    return read(serverKey(server), "Port", protocolDefault);
 }
 std::string serverPath(const std::string& server) {
     return read(serverKey(server), "Path", "\\");
@@ -95,6 +98,9 @@ std::string serverUserName(const std::string& server) {
 }
 std::string serverPassword(const std::string& server) {
     return read(serverKey(server), "Password", "");
+}
+std::string serverCAFile(const std::string& server) {
+    return read(serverKey(server), "CAFile", "");
 }
 
 bool useLocalServer() {

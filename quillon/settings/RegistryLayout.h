@@ -44,10 +44,13 @@ void writeInstalledVersion(const std::string& product, const std::string& major,
 
 // Servers\<server>
 std::string serverHost(const std::string& server);      // Host, ""
-std::string serverPort(const std::string& server);      // Port, "21" (decimal text)
+std::string serverProtocol(const std::string& server);  // Protocol, "ftp" ("ftp", "ftps" or "https")
+// Port, decimal text; the default is the protocol's: "21" for FTP and FTPS, "443" for HTTPS.
+std::string serverPort(const std::string& server, const char* protocolDefault = "21");
 std::string serverPath(const std::string& server);      // Path, "\"
 std::string serverUserName(const std::string& server);  // UserName, ""
 std::string serverPassword(const std::string& server);  // Password, ""
+std::string serverCAFile(const std::string& server);    // CAFile, "" (the system's certificate store)
 
 // LocalServer
 // UseLocalServer, "0": true when its leading number is not 0 (passed through the tool

@@ -27,9 +27,8 @@ inline constexpr std::int32_t kInstallTempFolderCode = 1003;
 inline constexpr std::int32_t kShowNormal = 1;
 // ShellDelete's flags: allow undo, no confirmation.
 inline constexpr std::int32_t kShellDeleteToTrash = 80;
-// The Internet client's access type (direct, no proxy) and service (FTP).
+// The Internet client's access type (direct, no proxy); its services are Gorsl.h's.
 inline constexpr std::int32_t kDirectAccess = 1;
-inline constexpr std::int32_t kServiceFtp = 1;
 
 // The global objects. The first call makes the object; a creation error
 // (platform::com::Error, 429 when the library is missing or unregistered) propagates, and
