@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: Apache-2.0
 // Reading an update description into the found-update list and the found-updates page's
 // rows, which stay in step: position n of the list is row n.
-// Part of quillon/discovery; depends on quillon/toollib and platform/forms.
+// Part of quillon/discovery; depends on quillon/settings and platform/forms.
 #pragma once
 
 #include <string>

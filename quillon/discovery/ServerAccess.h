@@ -2,7 +2,8 @@
 // The one way to fetch a file from a product's FTP update server. It reads the server
 // settings anew on every call, tells the user itself why a transfer failed and returns only
 // success or failure.
-// Part of quillon/discovery; depends on quillon/toollib, platform/forms and platform/trust.
+// Part of quillon/discovery; depends on quillon/settings, quillon/toollib, platform/forms and
+// platform/trust.
 #pragma once
 
 #include <optional>

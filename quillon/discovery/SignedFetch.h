@@ -3,7 +3,7 @@
 // must come with a valid <file>.minisig beside it, and must not be older than the newest
 // version of that file accepted before (rollback and freeze protection). Without a key
 // nothing changes. Both the update servers' fetch and the local server's copy end here.
-// Part of quillon/discovery; depends on platform/trust and quillon/toollib.
+// Part of quillon/discovery; depends on platform/trust, quillon/settings and quillon/toollib.
 #pragma once
 
 #include <string>

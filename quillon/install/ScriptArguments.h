@@ -3,7 +3,7 @@
 // text is split at every ";", the script's variables expanded, blanks trimmed, quotes removed
 // again. The rules are pure functions; ExpandScriptVariables and PrepareScriptArguments put
 // the tool library and the product's registry behind them.
-// Part of quillon/install; depends on quillon/toollib and platform/com.
+// Part of quillon/install; depends on quillon/settings, quillon/toollib and platform/com.
 #pragma once
 
 #include <cstdint>

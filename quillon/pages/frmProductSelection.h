@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: Apache-2.0
 // The first wizard page: the registered products with check boxes, all ticked at first. Its
 // load runs the start-up checks, makes the install log folder and lists the products.
-// Part of quillon/pages; depends on platform/forms, quillon/toollib and quillon/ModMain.
+// Part of quillon/pages; depends on platform/forms, quillon/settings, quillon/toollib and
+// quillon/ModMain.
 #pragma once
 
 #include "platform/forms/Form.h"

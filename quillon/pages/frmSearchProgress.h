@@ -2,7 +2,8 @@
 // The search page: when activated it searches every ticked product on its update server or
 // on the local server, records the outcome in the registry and then reports or lists what it
 // found. It ends hidden; whoever showed it unloads it.
-// Part of quillon/pages; depends on platform/forms, quillon/discovery and quillon/toollib.
+// Part of quillon/pages; depends on platform/forms, quillon/discovery, quillon/settings and
+// quillon/toollib.
 #pragma once
 
 #include <functional>
