@@ -33,8 +33,8 @@ struct Transport {
     const char* protocol;  // the Protocol value
     ServerProtocol server;
 };
-const Transport kTransports[] = {{"ftp", ServerProtocol::Ftp}, {"ftps", ServerProtocol::Ftps},
-                                 {"https", ServerProtocol::Https}};
+const Transport kTransports[] = {
+    {"ftp", ServerProtocol::Ftp}, {"ftps", ServerProtocol::Ftps}, {"https", ServerProtocol::Https}};
 
 class ServerTransports : public WizardProgram {
 protected:
