@@ -43,11 +43,13 @@ struct Scene {
     std::vector<std::ifstream> filesInUse;
 
     Scene() {
-        // Records each call as one line of bracketed arguments.
+        // Records each call as one line of bracketed arguments, written at once: two calls may run
+        // at the same time (one through the shell, one through the runner).
         const fs::path regsvr32 = prefix / "drive_c/windows/system32/regsvr32.exe";
         fs::remove(regsvr32);
-        writeAll(regsvr32, "#!/bin/sh\nfor a in \"$@\"; do printf '[%s]' \"$a\"; done >> '" + regsvr32Calls.string() +
-                               "'\necho >> '" + regsvr32Calls.string() + "'\n");
+        writeAll(regsvr32,
+                 "#!/bin/sh\nline=\nfor a in \"$@\"; do line=\"$line[$a]\"; done\nprintf '%s\\n' \"$line\" >> '" +
+                     regsvr32Calls.string() + "'\n");
         fs::permissions(regsvr32, fs::perms::owner_all);
     }
     ~Scene() { fs::remove_all(update); }
