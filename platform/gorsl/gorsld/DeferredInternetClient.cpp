@@ -1,13 +1,11 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "platform/gorsl/gorsld/DeferredInternetClient.h"
 
-#include <dlfcn.h>
-
-#include <filesystem>
 #include <string>
 
 #include "platform/com/Events.h"
 #include "platform/gorsl/Gorsl.h"
+#include "platform/support/PluginLibrary.h"
 
 namespace gorsl {
 
@@ -23,17 +21,12 @@ struct Plugin {
 const Plugin& plugin() {
     static const Plugin loaded = [] {
         Plugin p;
-        Dl_info self{};
-        if (::dladdr(reinterpret_cast<const void*>(&createDeferredInternetClient), &self) == 0 || !self.dli_fname) {
-            p.error = "the Internet functions cannot be initialised: Gorsld's folder is unknown";
-            return p;
-        }
-        const std::string file = (std::filesystem::path(self.dli_fname).parent_path() / kInternetPluginFile).string();
-        void* library = ::dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);  // stays loaded
-        if (library) p.entry = reinterpret_cast<InternetPluginEntry>(::dlsym(library, kInternetPluginEntry));
-        if (!p.entry)
-            p.error = "the Internet functions cannot be initialised: " +
-                      std::string(library ? file + " has no " + kInternetPluginEntry : ::dlerror());
+        auto entry = platform::pluginEntry(reinterpret_cast<const void*>(&createDeferredInternetClient),
+                                           kInternetPluginFile, kInternetPluginEntry);
+        if (entry)
+            p.entry = reinterpret_cast<InternetPluginEntry>(*entry);
+        else
+            p.error = "the Internet functions cannot be initialised: " + entry.error();
         return p;
     }();
     return loaded;

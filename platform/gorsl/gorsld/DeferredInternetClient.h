@@ -3,7 +3,7 @@
 // client (InternetClient.h, with libcurl and what it needs) from its plugin library only on
 // its first call, so that a program that only makes the object (the wizard's library check)
 // or never goes online loads none of it. Every call goes to the real client unchanged.
-// Part of platform/gorsl; depends on platform/com and POSIX.
+// Part of platform/gorsl; depends on platform/com and platform/support.
 #pragma once
 
 #include "platform/com/Unknown.h"
