@@ -47,6 +47,7 @@ protected:
     ServerTransports() {
         writeFile(root / "updates/index.txt", "adu1.0ov\r\nline\r\n");
         writeFile(root / "updates/archive.zip", archive);
+        writeFile(root / "updates/too-big.idx", std::string((1 << 20) + 1, 'i'));
         fs::create_directories(native("C:\\certs"));
         ours = testing_support::makeTestAuthority(native("C:\\certs"), "ours");
         theirs = testing_support::makeTestAuthority(native("C:\\certs"), "theirs");
@@ -109,6 +110,11 @@ TEST_F(ServerTransports, TlsTransportsFetchOnlyFromAServerTheyVerified) {
         fs::remove(native("C:\\windows\\temp\\index.tmp"));
         EXPECT_EQ(good->GetFile("\\updates/missing.txt", "C:\\windows\\temp\\missing.tmp", True, 0, 0, 0), False);
         EXPECT_NE(good->LastErrorText().find(c.missing), std::string::npos) << good->LastErrorText();
+        // The transfer bounds hold here too: a descriptor announced too big is refused.
+        EXPECT_EQ(good->GetFile("\\updates/too-big.idx", "C:\\windows\\temp\\big.tmp", True, 0,
+                                gorsl::kTransferDescriptor, 0),
+                  False);
+        EXPECT_NE(good->LastErrorText().find("ximum file size exceeded"), std::string::npos) << good->LastErrorText();
         good->Close();
         EXPECT_GE(server->count(c.sawTls), 1) << server->log();
         EXPECT_EQ(server->count(c.sawFile), 1) << server->log();
