@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "platform/standins/addzip/UnzipRunner.h"
 
+#include <libdeflate.h>
 #include <sys/stat.h>
 #include <zip.h>
 
@@ -74,6 +75,33 @@ struct Inflated {
 // the caller's thread, so that memory stays bounded.
 constexpr std::uint64_t kInflateAheadLimit = 8u << 20;
 
+// A deflated entry inflated in one call by libdeflate (about twice as fast as zlib), its CRC
+// checked. Anything odd (damage, a size or CRC that does not match, a stream that runs long) is
+// left to libzip, so that such an entry fails exactly as it always has.
+Inflated inflateWhole(zip_t* archive, zip_uint64_t index, const zip_stat_t& st, libdeflate_decompressor* decompressor) {
+    // Deflate needs at most about five bytes per stored 64 KiB block above the data itself.
+    if (st.comp_size > st.size + st.size / 1024 + 64) return {};
+    EntryFile file(zip_fopen_index(archive, index, ZIP_FL_COMPRESSED));
+    if (!file) return {};
+    auto packed = std::make_unique_for_overwrite<char[]>(static_cast<std::size_t>(st.comp_size));
+    std::size_t got = 0;
+    while (got < st.comp_size) {
+        zip_int64_t n = zip_fread(file.get(), packed.get() + got, st.comp_size - got);
+        if (n <= 0) return {};
+        got += static_cast<std::size_t>(n);
+    }
+    Inflated out;
+    out.data = std::make_unique_for_overwrite<char[]>(static_cast<std::size_t>(st.size) + 1);
+    std::size_t produced = 0;
+    if (libdeflate_deflate_decompress(decompressor, packed.get(), got, out.data.get(), st.size, &produced) !=
+            LIBDEFLATE_SUCCESS ||
+        produced != st.size || libdeflate_crc32(0, out.data.get(), produced) != st.crc)
+        return {};
+    out.done = true;
+    out.size = produced;
+    return out;
+}
+
 Inflated inflateEntry(zip_t* archive, zip_uint64_t index, std::uint64_t declared) {
     Inflated out;
     out.done = true;
@@ -97,6 +125,16 @@ Inflated inflateEntry(zip_t* archive, zip_uint64_t index, std::uint64_t declared
 }
 
 using InflateAhead = WorkAhead<Inflated>;
+
+struct DecompressorList : std::vector<libdeflate_decompressor*> {
+    DecompressorList() = default;
+    DecompressorList(const DecompressorList&) = delete;
+    DecompressorList& operator=(const DecompressorList&) = delete;
+    ~DecompressorList() {
+        for (libdeflate_decompressor* d : *this)
+            if (d) libdeflate_free_decompressor(d);
+    }
+};
 
 // One entry's bytes, inflated ahead or read from libzip now, with its progress as Unzipping
 // and Unzipped messages.
@@ -214,6 +252,7 @@ private:
         if (planned_.size() < 2) return;
         unsigned threads = InflateAhead::defaultThreads();
         handles_.resize(threads);
+        decompressors_.assign(threads + 1, nullptr);
         ahead_ = std::make_unique<InflateAhead>(
             std::move(weights), [this](std::size_t job, unsigned slot) { return inflatePlanned(job, slot); }, threads,
             InflateAhead::Limits{});
@@ -235,6 +274,14 @@ private:
                 st.comp_size != planned.stat.comp_size || st.crc != planned.stat.crc ||
                 st.comp_method != planned.stat.comp_method)
                 return {};
+        }
+        if (planned.stat.comp_method == ZIP_CM_DEFLATE) {
+            libdeflate_decompressor*& decompressor = decompressors_[slot];
+            if (!decompressor) decompressor = libdeflate_alloc_decompressor();
+            if (decompressor) {
+                Inflated whole = inflateWhole(archive, planned.index, planned.stat, decompressor);
+                if (whole.done) return whole;
+            }
         }
         return inflateEntry(archive, planned.index, planned.stat.size);
     }
@@ -309,6 +356,7 @@ private:
     std::vector<Planned> planned_;
     std::unordered_map<zip_uint64_t, std::size_t> jobOf_;  // entry index -> its planned job
     std::vector<ArchivePtr> handles_;                      // one per worker, opened by it
+    DecompressorList decompressors_;                       // one per thread, the caller's last
     std::unique_ptr<InflateAhead> ahead_;                  // let go before the handles
 };
 
