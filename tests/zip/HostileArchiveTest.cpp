@@ -154,6 +154,31 @@ TEST_F(HostileArchive, TruncatedAndCorruptArchivesEndWithAnErrorAndNoPartialFile
     EXPECT_EQ(treeOf(dest), (Lines{"first.txt", "last.txt"}));
 }
 
+// Data that inflates cleanly under a CRC that does not match it, among entries inflated ahead:
+// that entry fails and leaves nothing, the ones around it are extracted.
+TEST_F(HostileArchive, AWrongCrcFailsItsEntryOnly) {
+    std::string text;
+    for (int i = 0; text.size() < 200000; ++i) text += "row " + std::to_string(i) + "\n";
+    fs::path archive = dir / "crc.zip";
+    buildArchive(archive, {{Entry::File, "a.txt", text.substr(0, 5000)},
+                           {Entry::File, "b.txt", text},
+                           {Entry::File, "c.txt", text.substr(7, 9000)}});
+    std::string bytes = readFile(archive);
+    std::uint32_t crc = crcOf(text);
+    std::string stored(reinterpret_cast<const char*>(&crc), 4);  // little-endian, as in the archive
+    std::size_t changed = 0;
+    for (std::size_t at = bytes.find(stored); at != std::string::npos; at = bytes.find(stored, at + 4), ++changed)
+        bytes[at] = static_cast<char>(bytes[at] ^ 0x01);
+    ASSERT_EQ(changed, 2u);  // the local header and the central directory
+    writeFile(archive, bytes);
+
+    ZipObject z;
+    z.zip->put_ArchiveName(archive.string());
+    EXPECT_EQ(z.zip->Extract(dest.string()), -static_cast<int>(AddZipCode::DamagedEntry));
+    EXPECT_EQ(z.sink->named("Error"), Lines{errorLine("b.txt", AddZipCode::DamagedEntry)});
+    EXPECT_EQ(treeOf(dest), (Lines{"a.txt", "c.txt"}));
+}
+
 std::string realPath(const fs::path& p) {
     char buffer[PATH_MAX];
     return ::realpath(p.c_str(), buffer) ? buffer : "";
