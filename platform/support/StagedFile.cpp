@@ -114,9 +114,12 @@ void StagedFile::startWriteback() {
     }
 }
 
-std::error_code StagedFile::commit(Overwrite overwrite) {
+std::error_code StagedFile::commit(Overwrite overwrite, Durability durability) {
     if (fd_ >= 0) {
-        if (::fsync(fd_) != 0 && errno != EINVAL) return lastError();
+        struct stat present {};
+        const bool replaces =
+            overwrite == Overwrite::Replace && ::fstatat(directory_, leaf_.c_str(), &present, AT_SYMLINK_NOFOLLOW) == 0;
+        if ((durability == Durability::Always || replaces) && ::fsync(fd_) != 0 && errno != EINVAL) return lastError();
         int closed = ::close(fd_);
         fd_ = -1;
         if (closed != 0) return lastError();

@@ -33,6 +33,13 @@ namespace platform {
 // What happens to a file already at the final path.
 enum class Overwrite { Replace, Keep };
 
+// When a new file reaches the disk. Always: synced before its rename, so that the name shows
+// the whole file or nothing even after a crash. ReplacementsOnly: only a file that replaces
+// another is synced first (a crash then leaves the old file or the whole new one); a file
+// under a new name is renamed at once, for a caller that syncs a whole run at its end, as the
+// safe extractor does, where thousands of syncs one by one would cost more than the unpacking.
+enum class Durability { Always, ReplacementsOnly };
+
 // What StagedFile refuses on its own, besides the system's errors.
 enum class StagedFileError { TargetNotRegularFile = 1 };
 const std::error_category& stagedFileCategory();
@@ -59,11 +66,11 @@ public:
     // Appends the bytes; on failure the temporary file is left for the destructor. Once a
     // few MiB have gathered, their writeback to disk starts, so that commit has less to wait for.
     std::error_code write(std::string_view bytes);
-    // Flushes the file to disk and renames it to the final name. With Overwrite::Keep an
+    // Flushes the file to disk (see Durability) and renames it to the final name. With Overwrite::Keep an
     // existing final name fails the commit with file_exists; with Overwrite::Replace one that
     // is not a regular file fails it with TargetNotRegularFile. Either way it stays as it was,
     // and after any failure the temporary file is still there, for the destructor to remove.
-    std::error_code commit(Overwrite overwrite);
+    std::error_code commit(Overwrite overwrite, Durability durability = Durability::Always);
 
 private:
     std::error_code openDirectory();

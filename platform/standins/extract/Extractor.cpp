@@ -91,6 +91,7 @@ public:
 
     std::vector<LateResult> finish() {
         parentFd_.reset();
+        ::syncfs(root_.get());
         std::vector<LateResult> late;
         // Removing a link can only leave others dangling, never lead them outside: one pass.
         for (MadeLink& link : links_) {
@@ -296,7 +297,9 @@ private:
         struct stat existing {};
         if (::fstatat(parent, leaf.c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(existing.st_mode))
             ::unlinkat(parent, leaf.c_str(), 0);
-        if (staged.commit(platform::Overwrite::Replace)) throw Failed{Problem::WriteFailed};
+        // New files reach the disk with one sync of the whole run in finish().
+        if (staged.commit(platform::Overwrite::Replace, platform::Durability::ReplacementsOnly))
+            throw Failed{Problem::WriteFailed};
         data.finished(written);
     }
 

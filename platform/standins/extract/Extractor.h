@@ -34,7 +34,8 @@
 //   the disk as the whole archive left it, and removes the ones that no longer pass, so that
 //   each link left resolves inside the destination whatever the order of the entries.
 // - Files are staged: a failed entry leaves no file and no temporary behind, and an existing
-//   file is only replaced by a complete new one.
+//   file is only replaced by a complete new one, synced before its rename. Files under new
+//   names are synced all at once, by one sync of the destination's file system in finish().
 #pragma once
 
 #include <sys/types.h>
@@ -142,7 +143,7 @@ public:
     EntryResult extract(const Entry& entry, EntryData& data);
 
     // Judges every link this run made again, now that all entries are out, and removes the ones
-    // that do not pass. Call once, after the last entry.
+    // that do not pass, and syncs what the run wrote. Call once, after the last entry.
     std::vector<LateResult> finish();
 
     static constexpr std::uint64_t kMaxLinkTarget = 4096;
