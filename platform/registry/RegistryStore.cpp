@@ -246,6 +246,21 @@ RegistryStore::Statement& RegistryStore::statement(const char* sql) {
     return *it->second;
 }
 
+namespace {
+// True when the store already holds this schema (and its hives, written with it), so that a
+// run that only reads opens it without a write transaction and the syncs of its commit.
+bool hasCurrentSchema(sqlite3* db) {
+    sqlite3_stmt* query = nullptr;
+    if (sqlite3_prepare_v2(db, "SELECT value FROM meta WHERE name = 'schema'", -1, &query, nullptr) != SQLITE_OK) {
+        sqlite3_finalize(query);
+        return false;
+    }
+    const bool current = sqlite3_step(query) == SQLITE_ROW && sqlite3_column_int(query, 0) == kSchemaVersion;
+    sqlite3_finalize(query);
+    return current;
+}
+}  // namespace
+
 void RegistryStore::ensureSchema() {
     sqlite3_busy_timeout(db_, kBusyTimeoutMs);
     exec("PRAGMA foreign_keys=ON");
@@ -256,6 +271,7 @@ void RegistryStore::ensureSchema() {
     sqlite3_file_control(db_, "main", SQLITE_FCNTL_PERSIST_WAL, &persist);
     exec("PRAGMA journal_mode=WAL");
     exec("PRAGMA synchronous=FULL");
+    if (hasCurrentSchema(db_)) return;
     write([&] {
         exec(kSchema);
         auto& hive = statement("INSERT OR IGNORE INTO keys(id, parent, name, fold) VALUES(?1, 0, ?2, ?3)");
