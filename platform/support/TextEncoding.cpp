@@ -78,30 +78,18 @@ int windows1252Code(char32_t cp) {
 }
 }  // namespace
 
-namespace {
-// The Windows-1252 bytes of UTF-8 text; a character outside the code page (or a byte that is
-// no UTF-8) becomes '?', or ends the conversion with nothing when `exact`.
-std::optional<std::string> toWindows1252(std::string_view text, bool exact) {
+std::optional<std::string> utf8ToWindows1252Exact(std::string_view text) {
     std::string out;
     out.reserve(text.size());
     for (std::size_t i = 0; i < text.size();) {
         char32_t cp = 0;
         std::size_t len = decodeUtf8At(text, i, cp);
         int code = len == 0 ? -1 : windows1252Code(cp);
-        if (code < 0 && exact) return std::nullopt;
-        i += len == 0 ? 1 : len;
-        out += code < 0 ? '?' : static_cast<char>(code);
+        if (code < 0) return std::nullopt;
+        i += len;
+        out += static_cast<char>(code);
     }
     return out;
-}
-}  // namespace
-
-std::string utf8ToWindows1252(std::string_view text) {
-    return *toWindows1252(text, false);
-}
-
-std::optional<std::string> utf8ToWindows1252Exact(std::string_view text) {
-    return toWindows1252(text, true);
 }
 
 std::string utf16leToUtf8(std::string_view bytes) {

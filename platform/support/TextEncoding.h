@@ -18,8 +18,6 @@ std::string decodeExternalText(std::string_view bytes);
 std::string windows1252ToUtf8(std::string_view bytes);
 // DOS code page 850, the OEM code page of western European systems (archive member names).
 std::string oem850ToUtf8(std::string_view bytes);
-// Characters without a Windows-1252 code become '?'.
-std::string utf8ToWindows1252(std::string_view text);
 // Each character as its Windows-1252 code, the five unassigned codes standing for the C1
 // controls of the same number (as windows1252ToUtf8 gives them), so that the two are inverse
 // over all 256 codes; nothing when a character has no code or the text is not UTF-8.
