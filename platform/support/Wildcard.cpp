@@ -8,7 +8,6 @@
 
 namespace platform {
 
-namespace {
 std::u32string foldedCodePoints(std::string_view text) {
     const std::string folded = foldCase(text);
     std::u32string out;
@@ -25,7 +24,6 @@ std::u32string foldedCodePoints(std::string_view text) {
     }
     return out;
 }
-}  // namespace
 
 bool matchesWildcard(std::string_view patternText, std::string_view nameText) {
     const std::u32string p = foldedCodePoints(patternText);

@@ -4,6 +4,7 @@
 // Part of platform/support; depends on the standard library only.
 #pragma once
 
+#include <string>
 #include <string_view>
 
 namespace platform {
@@ -12,5 +13,8 @@ namespace platform {
 // are not UTF-8 stand for themselves. One backtrack point, so never exponential.
 bool matchesWildcard(std::string_view pattern, std::string_view name);
 bool hasWildcard(std::string_view text);
+// The characters matchesWildcard compares: the case-folded text as code points, a byte that
+// is not UTF-8 standing for itself.
+std::u32string foldedCodePoints(std::string_view text);
 
 }  // namespace platform

@@ -9,27 +9,9 @@
 #include <vector>
 
 #include "platform/standins/addzip/Patterns.h"
-#include "platform/support/TextCase.h"
-#include "platform/support/Utf8.h"
 #include "platform/support/Wildcard.h"
 
 namespace {
-std::u32string codePoints(std::string_view text) {
-    const std::string folded = platform::foldCase(text);
-    std::u32string out;
-    for (std::size_t i = 0; i < folded.size();) {
-        char32_t c = 0;
-        std::size_t n = platform::decodeUtf8At(folded, i, c);
-        if (n == 0) {
-            c = static_cast<unsigned char>(folded[i]);
-            n = 1;
-        }
-        out.push_back(c);
-        i += n;
-    }
-    return out;
-}
-
 // matches[i][j]: the first i pattern characters match the first j name characters.
 bool tableMatch(const std::u32string& p, const std::u32string& s) {
     std::vector<std::vector<bool>> m(p.size() + 1, std::vector<bool>(s.size() + 1, false));
@@ -52,7 +34,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::size_t nul = input.find('\0');
     std::string_view pattern = input.substr(0, nul);
     std::string_view name = nul == std::string_view::npos ? std::string_view() : input.substr(nul + 1);
-    if (platform::matchesWildcard(pattern, name) != tableMatch(codePoints(pattern), codePoints(name))) std::abort();
+    if (platform::matchesWildcard(pattern, name) !=
+        tableMatch(platform::foldedCodePoints(pattern), platform::foldedCodePoints(name)))
+        std::abort();
     addzip::PatternList list(pattern);
     addzip::isSelected(list, addzip::PatternList(name), name);
     return 0;
