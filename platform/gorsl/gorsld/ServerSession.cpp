@@ -317,6 +317,9 @@ bool ServerSession::getFile(std::string_view remotePath, const std::filesystem::
         return false;
     }
     const bool descriptor = kind == platform::TransferKind::Descriptor;
+    // libcurl counts the deadline in whole milliseconds from its own start and may end the
+    // transfer a moment before our clock reads it as passed; the failure is still the deadline.
+    constexpr auto kTimerSlack = std::chrono::milliseconds(100);
     long deadlineMs = 0;
     if (descriptor) {
         auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
@@ -369,7 +372,8 @@ bool ServerSession::getFile(std::string_view remotePath, const std::filesystem::
     if (!fetched) {
         if (!sink.refusal.empty())
             lastError_ = "Refused " + shown + ": " + sink.refusal;
-        else if (descriptor && std::chrono::steady_clock::now() - connectedAt_ >= bounds_.descriptorDeadline)
+        else if (descriptor &&
+                 std::chrono::steady_clock::now() - connectedAt_ + kTimerSlack >= bounds_.descriptorDeadline)
             lastError_ = "the update descriptor did not arrive within " +
                          std::to_string(bounds_.descriptorDeadline.count()) + " seconds of connecting (" + lastError_ +
                          ")";
